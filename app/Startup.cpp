@@ -1,0 +1,83 @@
+#include "app/Startup.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <curl/curl.h>
+
+#include "app/UserLocale.h"
+
+const wchar_t kInstanceMutexName[] =
+    L"{EC1A101B-CCA9-4d51-A228-BA54F5A19FB6:C5F985DC-38DA-4ae9-9539-BB70E849A424}";
+const wchar_t kMainWindowTitle[] = L"Quorrin一键装机";
+
+namespace {
+
+constexpr wchar_t kSorryCaption[] = L"抱歉";
+constexpr wchar_t kNeedAdminText[] = L"您必须以管理员权限启动本程序!";
+constexpr wchar_t kNoConfigText[] = L"无法连接云服务器， 请检查网络!";
+
+// Centres a top-level window without a visible owner on the work area of its monitor.
+void CenterOnWorkArea(HWND window) {
+    RECT rc;
+    if (!GetWindowRect(window, &rc))
+        return;
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
+        return;
+    const RECT& area = info.rcWork;
+    const int width = rc.right - rc.left;
+    const int height = rc.bottom - rc.top;
+    int x = (area.left + area.right) / 2 - width / 2;
+    int y = (area.top + area.bottom) / 2 - height / 2;
+    // Keep the window inside the work area when it is larger than what is left.
+    if (x + width > area.right)
+        x = area.right - width;
+    if (x < area.left)
+        x = area.left;
+    if (y + height > area.bottom)
+        y = area.bottom - height;
+    if (y < area.top)
+        y = area.top;
+    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RaiseRunningInstance() {
+    HWND running = FindWindowW(nullptr, kMainWindowTitle);
+    if (!IsWindow(running))
+        return;
+    ShowWindow(running, SW_SHOW);
+    SetWindowPos(running, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetWindowPos(running, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    CenterOnWorkArea(running);
+}
+
+}  // namespace
+
+bool IsAdministrator() {
+    return IsUserAnAdmin() != FALSE;
+}
+
+int RunStartup(const StartupSeams& seams) {
+    SetLastError(0);
+    // The first instance keeps this handle for its whole life; the system closes it at exit.
+    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
+    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+        RaiseRunningInstance();
+        return 0;
+    }
+    curl_global_init(CURL_GLOBAL_WIN32);
+    if (!seams.isAdmin()) {
+        MessageBoxW(nullptr, kNeedAdminText, kSorryCaption, MB_OK);
+        return 0;
+    }
+    ApplyUserDefaultLocale();
+    if (!seams.fetchConfig()) {
+        MessageBoxW(nullptr, kNoConfigText, kSorryCaption, MB_OK);
+        return 0;
+    }
+    const int result = seams.runMainWindow();
+    curl_global_cleanup();
+    return result;
+}

@@ -1,0 +1,42 @@
+# Shared by the README's two commands: set-up, configure, build, and a display for Wine.
+# Sourced, not run.
+
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUORRIN_BUILD_DIR:-$root/build}
+
+quorrin_build() {
+  local prefix
+  prefix=$(bash "$root/scripts/setup-deps.sh" | tail -n1)
+  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DQUORRIN_DEPS_PREFIX="$prefix" >/dev/null
+  cmake --build "$build"
+  export WINEPREFIX=$build/wineprefix
+}
+
+xvfb_pid=
+# Starts Xvfb on a free display when none is set; quorrin_cleanup stops it.
+quorrin_display() {
+  [[ -n ${DISPLAY:-} ]] && return 0
+  local n=90
+  while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=:$n
+  for _ in $(seq 50); do
+    [[ -e /tmp/.X11-unix/X$n ]] && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on :$n" >&2
+  return 1
+}
+
+# Ends every Wine process of the build's prefix and the Xvfb this script started.
+quorrin_cleanup() {
+  if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]]; then
+    wineserver -k 2>/dev/null || true
+  fi
+  if [[ -n $xvfb_pid ]]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}

@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the demo need on a Debian 12 machine,
+# and cross-builds the libraries that Debian does not ship for MinGW-w64 from Debian's
+# own source packages. Idempotent: the cross-built prefix lives outside the clone,
+# keyed by this script's content, so a second run (or a fresh clone) takes seconds.
+# Prints the prefix path as its last line.
+set -euo pipefail
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+key=$(sha256sum "$here/setup-deps.sh" | cut -c1-16)
+cache_root=${QUORRIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorrin-deps}
+prefix=$cache_root/$key
+log() { echo "[setup] $*" >&2; }
+
+packages=(
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
+  cmake ninja-build dpkg-dev xz-utils
+  wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
+  nginx-light python3 python3-pil clang-format googletest curl
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+apt_updated=0
+if ((${#missing[@]})); then
+  log "installing: ${missing[*]}"
+  apt-get update -q >&2
+  apt_updated=1
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+fi
+
+# Wine maps LANG=zh_CN.UTF-8 to code page 936; glibc needs the locale generated for that.
+if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+  log "generating the zh_CN.UTF-8 locale"
+  sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >&2
+fi
+
+if [[ -f $prefix/.complete ]]; then
+  echo "$prefix"
+  exit 0
+fi
+
+# Source packages need a deb-src entry: derive it from the machine's own Debian entries.
+src_list=/etc/apt/sources.list.d/quorrin-deb-src.sources
+if [[ ! -f $src_list ]]; then
+  log "adding deb-src entries derived from the existing APT sources"
+  if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources > "$src_list"
+  else
+    grep -E '^deb ' /etc/apt/sources.list | sed 's/^deb /deb-src /' > /etc/apt/sources.list.d/quorrin-deb-src.list
+    : > "$src_list"
+  fi
+  apt_updated=0
+fi
+((apt_updated)) || apt-get update -q >&2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+rm -rf "$prefix"
+mkdir -p "$prefix"/{include,lib}
+jobs=$(nproc)
+cross=x86_64-w64-mingw32
+cxx=$cross-g++-posix
+cc=$cross-gcc-posix
+
+cd "$work"
+log "fetching Debian packages"
+apt-get download libboost1.81-dev >&2
+# A mirror may lack the newest source of a package (a security update, say): try every
+# version APT knows of, newest first.
+fetch_source() {
+  local v
+  for v in $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' | sort -rV | uniq); do
+    apt-get source --download-only "$1=$v" >&2 && return 0
+    rm -f "$1"_*
+  done
+  echo "cannot fetch the source package $1" >&2
+  return 1
+}
+for p in boost1.81 curl libpng1.6; do fetch_source "$p"; done
+
+log "Boost headers"
+dpkg -x libboost1.81-dev_*.deb boost-dev
+cp -r boost-dev/usr/include/boost "$prefix/include/"
+
+log "Boost.Thread and Boost.Filesystem"
+tar xf boost1.81_*.orig.tar.* --wildcards '*/libs/thread/src/*' '*/libs/filesystem/src/*'
+bsrc=$(ls -d boost*/ | grep -v boost-dev | head -n1)
+bflags=(-std=c++17 -O2 -I"$prefix/include" -DBOOST_THREAD_BUILD_LIB -DBOOST_FILESYSTEM_STATIC_LINK
+  -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -w)
+mkdir -p obj/thread obj/fs
+for f in win32/thread.cpp win32/thread_primitives.cpp win32/tss_pe.cpp future.cpp; do
+  $cxx "${bflags[@]}" -c "$bsrc/libs/thread/src/$f" -o "obj/thread/$(basename "$f" .cpp).o" &
+done
+for f in "$bsrc"/libs/filesystem/src/*.cpp; do
+  $cxx "${bflags[@]}" -I"$bsrc/libs/filesystem/src" -c "$f" -o "obj/fs/$(basename "$f" .cpp).o" &
+done
+wait
+$cross-ar rcs "$prefix/lib/libboost_thread.a" obj/thread/*.o
+$cross-ar rcs "$prefix/lib/libboost_filesystem.a" obj/fs/*.o
+
+log "libcurl (Schannel, zlib, static)"
+dpkg-source -x curl_*.dsc curl-src >/dev/null
+(cd curl-src && ./configure --host=$cross CC=$cc --prefix="$prefix" --with-schannel --with-zlib \
+  --disable-shared --enable-static --without-libpsl --without-brotli --without-zstd \
+  --without-libidn2 --without-nghttp2 --without-librtmp --without-libssh2 --disable-ldap \
+  --disable-ldaps --disable-manual --disable-docs 2>/dev/null >&2 || ./configure --host=$cross CC=$cc \
+  --prefix="$prefix" --with-schannel --with-zlib --disable-shared --enable-static --without-libpsl \
+  --without-brotli --without-zstd --without-libidn2 --without-nghttp2 --without-librtmp \
+  --without-libssh2 --disable-ldap --disable-ldaps --disable-manual >&2)
+make -C curl-src/lib -j"$jobs" >&2
+make -C curl-src/lib install >&2
+make -C curl-src/include install >&2
+
+log "libpng"
+dpkg-source -x libpng1.6_*.dsc png-src >/dev/null
+cmake -S png-src -B png-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=$cc \
+  -DCMAKE_RC_COMPILER=$cross-windres -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release \
+  -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_TOOLS=OFF \
+  -DZLIB_INCLUDE_DIR=/usr/$cross/include -DZLIB_LIBRARY=/usr/$cross/lib/libz.a >&2
+cmake --build png-build >&2
+cmake --install png-build >&2
+# The PNG reference images ship in the same source package; the decoder tests read them.
+mkdir -p "$prefix/share/pngsuite"
+cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$prefix/share/pngsuite/"
+
+log "GoogleTest"
+cmake -S /usr/src/googletest -B gtest-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
+  -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
+cmake --build gtest-build >&2
+cmake --install gtest-build >&2
+
+touch "$prefix/.complete"
+log "dependencies ready in $prefix"
+echo "$prefix"

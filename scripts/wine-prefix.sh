@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Creates the project's Wine prefix once: Chinese fonts substituted, code page 936 through the
+# caller's zh_CN.UTF-8 locale, D: a fixed drive on a sandbox folder, and the host's root (Z:)
+# typed as a network drive so that a search of fixed drives can never pick it.
+# Usage: wine-prefix.sh PREFIX SANDBOX
+set -euo pipefail
+prefix=$1
+sandbox=$2
+stamp=$prefix/.quorrin-ready
+[[ -f $stamp ]] && exit 0
+
+exec 9>"$prefix.lock"
+flock 9
+[[ -f $stamp ]] && exit 0
+
+export WINEPREFIX=$prefix WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+mkdir -p "$sandbox/d"
+# No Mono or Gecko prompts: the prefix never needs them.
+WINEDLLOVERRIDES='mscoree,mshtml=' wineboot -i >/dev/null 2>&1
+
+reg() { wine reg add "$@" /f >/dev/null; }
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v '微软雅黑' /t REG_SZ /d 'WenQuanYi Micro Hei'
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'Microsoft YaHei' /t REG_SZ /d 'WenQuanYi Micro Hei'
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v '宋体' /t REG_SZ /d 'WenQuanYi Micro Hei'
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'SimSun' /t REG_SZ /d 'WenQuanYi Micro Hei'
+reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Tahoma' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei'
+reg 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d 'hd'
+reg 'HKLM\Software\Wine\Drives' /v 'z:' /t REG_SZ /d 'network'
+ln -sfn "$sandbox/d" "$prefix/dosdevices/d:"
+wineserver -w
+touch "$stamp"

@@ -1,0 +1,200 @@
+#!/usr/bin/env python3
+"""Loopback HTTP server for the tests: serves files with HEAD, Content-Length and byte ranges,
+and misbehaves on request.
+
+A resource is a file under the document root (/NAME) or a body given in the address
+(/__echo?body=TEXT). The query parameter `mode` picks how it is served; each mode is one
+function in MODES, taking the request handler, the resource bytes and the query parameters.
+Control addresses: /__requests (the log of requests as JSON), /__reset (clears the log).
+
+Prints "PORT <n>" on its first line once it listens.
+"""
+import argparse
+import json
+import socketserver
+import sys
+import threading
+import time
+from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+from pathlib import Path
+from urllib.parse import parse_qs, unquote_to_bytes, urlsplit
+
+LOG = []
+LOG_LOCK = threading.Lock()
+
+
+def parse_range(header, size):
+    """(start, end) inclusive for a single "bytes=a-b" or "bytes=a-" range; None if absent;
+    'invalid' if it cannot be satisfied."""
+    if not header:
+        return None
+    if not header.startswith("bytes=") or "," in header:
+        return "invalid"
+    first, _, last = header[6:].partition("-")
+    try:
+        if first == "":
+            length = int(last)
+            start, end = max(0, size - length), size - 1
+        else:
+            start = int(first)
+            end = int(last) if last else size - 1
+    except ValueError:
+        return "invalid"
+    if start >= size or end < start:
+        return "invalid"
+    return start, min(end, size - 1)
+
+
+def send_body(req, data, piece=None, delay=0.0):
+    """Writes `data`, in pieces of `piece` bytes with a pause after each when asked."""
+    if req.command == "HEAD":
+        return
+    if not piece:
+        req.wfile.write(data)
+        return
+    for i in range(0, len(data), piece):
+        req.wfile.write(data[i:i + piece])
+        req.wfile.flush()
+        if delay:
+            time.sleep(delay)
+
+
+def param(params, name, default, kind=int):
+    return kind(params[name][0]) if name in params else default
+
+
+def serve_normal(req, data, params, piece=None, delay=0.0):
+    size = len(data)
+    rng = parse_range(req.headers.get("Range"), size)
+    if rng == "invalid":
+        req.send_response(416)
+        req.send_header("Content-Range", f"bytes */{size}")
+        req.send_header("Content-Length", "0")
+        req.end_headers()
+        return
+    if rng is None:
+        req.send_response(200)
+        start, end = 0, size - 1
+    else:
+        start, end = rng
+        req.send_response(206)
+        req.send_header("Content-Range", f"bytes {start}-{end}/{size}")
+    req.send_header("Accept-Ranges", "bytes")
+    req.send_header("Content-Type", "application/octet-stream")
+    req.send_header("Content-Length", str(end - start + 1))
+    req.end_headers()
+    send_body(req, data[start:end + 1], piece, delay)
+
+
+def mode_pieces(req, data, params):
+    """Normal answers, the body written in small pieces (`size` bytes, `delay_ms` apart)."""
+    serve_normal(req, data, params, piece=param(params, "size", 1),
+                 delay=param(params, "delay_ms", 0) / 1000.0)
+
+
+def mode_status(req, data, params):
+    """An error status (`code`, default 404) with an HTML page as body."""
+    code = param(params, "code", 404)
+    page = (f"<html><head><title>{code}</title></head><body><h1>Error {code}</h1>"
+            "<p>The requested resource is not available.</p></body></html>").encode()
+    req.send_response(code)
+    req.send_header("Content-Type", "text/html")
+    req.send_header("Content-Length", str(len(page)))
+    req.end_headers()
+    send_body(req, page)
+
+
+def mode_close(req, data, params):
+    """Closes the connection without answering."""
+    req.close_connection = True
+
+
+MODES = {
+    "normal": serve_normal,
+    "pieces": mode_pieces,
+    "status": mode_status,
+    "close": mode_close,
+}
+
+
+class Handler(BaseHTTPRequestHandler):
+    protocol_version = "HTTP/1.1"
+    docroot = Path(".")
+
+    def log_message(self, fmt, *args):
+        pass
+
+    def do_HEAD(self):
+        self.handle_any()
+
+    def do_GET(self):
+        self.handle_any()
+
+    def handle_any(self):
+        url = urlsplit(self.path)
+        params = parse_qs(url.query, keep_blank_values=True)
+        if url.path == "/__requests":
+            with LOG_LOCK:
+                self.reply_json(LOG)
+            return
+        if url.path == "/__reset":
+            with LOG_LOCK:
+                LOG.clear()
+            self.reply_json([])
+            return
+        with LOG_LOCK:
+            LOG.append({"method": self.command, "path": self.path,
+                        "range": self.headers.get("Range"),
+                        "user_agent": self.headers.get("User-Agent"),
+                        "referer": self.headers.get("Referer")})
+        data = self.resource(url, params)
+        if data is None:
+            mode_status(self, b"", {"code": ["404"]})
+            return
+        mode = MODES.get(param(params, "mode", "normal", str))
+        if mode is None:
+            mode_status(self, b"", {"code": ["400"]})
+            return
+        mode(self, memoryview(data), params)
+
+    def resource(self, url, params):
+        if url.path == "/__echo":
+            # Raw bytes, so that 8-bit text arrives exactly as the test wrote it.
+            raw = url.query.split("body=", 1)[1].split("&", 1)[0] if "body=" in url.query else ""
+            return unquote_to_bytes(raw.replace("+", " "))
+        name = unquote_to_bytes(url.path.lstrip("/")).decode("utf-8", "replace")
+        path = (self.docroot / name).resolve()
+        if self.docroot.resolve() in path.parents and path.is_file():
+            return path.read_bytes()
+        return None
+
+    def reply_json(self, value):
+        body = json.dumps(value).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "application/json")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+
+class Server(ThreadingHTTPServer):
+    daemon_threads = True
+    allow_reuse_address = True
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--port", type=int, default=0)
+    parser.add_argument("--docroot", default=".")
+    args = parser.parse_args()
+    Handler.docroot = Path(args.docroot)
+    server = Server(("127.0.0.1", args.port), Handler)
+    print(f"PORT {server.server_address[1]}", flush=True)
+    try:
+        server.serve_forever()
+    except KeyboardInterrupt:
+        pass
+
+
+if __name__ == "__main__":
+    main()
