@@ -55,7 +55,7 @@ CONF
 nginx -p "$demo/nginx" -c "$demo/nginx/nginx.conf" &
 nginx_pid=$!
 for _ in $(seq 50); do
-  (echo > "/dev/tcp/127.0.0.1/$port") 2>/dev/null && break
+  curl -s -o /dev/null "http://$host/" && break
   sleep 0.1
 done
 
