@@ -1,0 +1,16 @@
+// The warning shown when Windows XP is chosen on a system that cannot take it.
+#pragma once
+
+#include "richtext/CBaseDialog.h"
+#include "richtext/CMultiLineTextWndEx.h"
+
+class CWarnDialog : public CBaseDialog<CWarnDialog> {
+public:
+    CWarnDialog() = default;
+    ~CWarnDialog() override;
+
+    void InitControls() override;
+    void LayoutControls(const SIZE* size) override;
+
+    CMultiLineTextWndEx m_message;
+};

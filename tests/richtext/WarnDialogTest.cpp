@@ -1,0 +1,305 @@
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "richtext/CWarnDialog.h"
+#include "richtext/FontTable.h"
+#include "richtext/GdiRegion.h"
+#include "tests/richtext/ScreenPixels.h"
+#include "tests/richtext/TestHostWindow.h"
+
+namespace {
+
+constexpr UINT kRunOnDialogThread = WM_APP + 17;
+
+// The warning dialog with one addition for the test: work handed over from the driving thread
+// runs on the dialog's own thread, inside its modal loop.
+class ProbeDialog : public CWarnDialog {
+public:
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result, DWORD messageMapId) override {
+        if (message == kRunOnDialogThread) {
+            (*reinterpret_cast<const std::function<void()>*>(lParam))();
+            result = 0;
+            return TRUE;
+        }
+        return CWarnDialog::ProcessWindowMessage(window, message, wParam, lParam, result,
+                                                 messageMapId);
+    }
+};
+
+void OnDialogThread(HWND dialog, const std::function<void()>& work) {
+    SendMessageW(dialog, kRunOnDialogThread, 0, reinterpret_cast<LPARAM>(&work));
+}
+
+// Polls `done` for up to five seconds.
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 250; ++i) {
+        if (done())
+            return true;
+        Sleep(20);
+    }
+    return done();
+}
+
+HWND FindDialogOf(DWORD threadId) {
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
+             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
+            if (GetWindowThreadProcessId(w, nullptr) == threadId && IsWindowVisible(w)) {
+                found = w;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+// Real mouse input at client point (x, y) of `window`, as a user's hand gives it.
+class Mouse {
+public:
+    explicit Mouse(HWND window) : m_window(window) {}
+    void MoveTo(int x, int y) {
+        POINT pt{x, y};
+        ClientToScreen(m_window, &pt);
+        SetCursorPos(pt.x, pt.y);
+        Sleep(50);
+    }
+    void Press() { Button(MOUSEEVENTF_LEFTDOWN); }
+    void Release() { Button(MOUSEEVENTF_LEFTUP); }
+    // Press at `from`, move in steps by (dx, dy), release.
+    void Drag(POINT from, int dx, int dy) {
+        MoveTo(from.x, from.y);
+        Press();
+        for (int step = 1; step <= 4; ++step)
+            MoveToScreen(m_start.x + dx * step / 4, m_start.y + dy * step / 4);
+        Release();
+    }
+
+private:
+    void Button(DWORD flags) {
+        GetCursorPos(&m_start);
+        INPUT input{};
+        input.type = INPUT_MOUSE;
+        input.mi.dwFlags = flags;
+        SendInput(1, &input, sizeof input);
+        Sleep(50);
+    }
+    void MoveToScreen(int x, int y) {
+        SetCursorPos(x, y);
+        Sleep(50);
+    }
+
+    HWND m_window;
+    POINT m_start{};
+};
+
+// Runs the dialog modally on this thread over a plain owner window while `drive` acts on it
+// from another thread. Whatever `drive` leaves open is closed with IDCANCEL afterwards, and
+// `leftOpen` says so.
+INT_PTR RunDialog(ProbeDialog& dialog, const std::function<void(HWND)>& drive,
+                  bool* leftOpen = nullptr) {
+    TestHostWindow owner(60, 60, 700, 500);
+    const DWORD uiThread = GetCurrentThreadId();
+    std::atomic<bool> open{false};
+    std::thread driver([&] {
+        const HWND window = FindDialogOf(uiThread);
+        if (!window) {
+            ADD_FAILURE() << "the dialog did not appear";
+            return;
+        }
+        drive(window);
+        open = !WaitFor([&] { return !IsWindow(window); });
+        if (open)
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+    });
+    const INT_PTR result = dialog.DoModal(owner.m_hHost);
+    driver.join();
+    if (leftOpen)
+        *leftOpen = open;
+    return result;
+}
+
+RECT WindowRect(HWND window) {
+    RECT rc;
+    GetWindowRect(window, &rc);
+    return rc;
+}
+
+// The shape the dialog must have at a client size of cx x cy.
+GdiRegion ExpectedRegion(int cx, int cy) {
+    GdiRegion region(CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 7, 7));
+    for (POINT p : {POINT{1, 1}, POINT{cx - 2, 1}, POINT{1, cy - 2}, POINT{cx - 2, cy - 2}}) {
+        GdiRegion pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
+        CombineRgn(region.Get(), region.Get(), pixel.Get(), RGN_DIFF);
+    }
+    return region;
+}
+
+void ExpectShape(HWND dialog, int cx, int cy) {
+    GdiRegion actual(CreateRectRgn(0, 0, 0, 0));
+    ASSERT_NE(GetWindowRgn(dialog, actual.Get()), ERROR) << "no window region";
+    EXPECT_TRUE(EqualRgn(actual.Get(), ExpectedRegion(cx, cy).Get())) << cx << " x " << cy;
+    const struct {
+        int x, y;
+        bool inside;
+    } probes[] = {
+        {0, 0, false},     {cx - 1, 0, false},  {0, cy - 1, false},     {cx - 1, cy - 1, false},
+        {1, 1, false},     {cx - 2, 1, false},  {1, cy - 2, false},     {cx - 2, cy - 2, false},
+        {cx / 2, 0, true}, {0, cy / 2, true},   {cx - 1, cy / 2, true}, {cx / 2, cy - 1, true},
+        {2, 2, true},      {cx, cy / 2, false}, {cx / 2, cy, false},
+    };
+    for (const auto& p : probes) {
+        EXPECT_EQ(PtInRegion(actual.Get(), p.x, p.y) != FALSE, p.inside)
+            << "(" << p.x << ", " << p.y << ") at " << cx << " x " << cy;
+    }
+}
+
+std::string Describe(const RECT& rc) {
+    return std::to_string(rc.left) + "," + std::to_string(rc.top) + " - " +
+           std::to_string(rc.right) + "," + std::to_string(rc.bottom);
+}
+
+TEST(WarnDialog, LooksAsDesignedAndEndsWithOkThroughTheOkButton) {
+    ProbeDialog dialog;
+    bool leftOpen = false;
+    const INT_PTR result = RunDialog(
+        dialog,
+        [&](HWND window) {
+            OnDialogThread(window, [&] {
+                RECT client;
+                GetClientRect(window, &client);
+                EXPECT_EQ(client.right, 350);
+                EXPECT_EQ(client.bottom, 220);
+                const RECT frame = WindowRect(window);
+                EXPECT_EQ(frame.right - frame.left, 350) << "the dialog has no border";
+                ExpectShape(window, 350, 220);
+
+                EXPECT_EQ(Describe(dialog.m_logo.m_rc), "8,6 - 24,22");
+                EXPECT_EQ(dialog.m_title.m_rc.left, 30);
+                EXPECT_EQ(dialog.m_title.m_rc.top, 6);
+                EXPECT_GT(dialog.m_title.m_rc.right, 100) << "the title is sized to its text";
+                EXPECT_EQ(dialog.m_title.m_hDefaultFont, FontTable::Font(3));
+                EXPECT_EQ(dialog.m_title.m_crText, 0u);
+                EXPECT_EQ(Describe(dialog.m_btnClose.m_rc), "320,1 - 350,25");
+                EXPECT_EQ(Describe(dialog.m_btnOK.m_rc), "250,172 - 312,197");
+                EXPECT_EQ(dialog.m_btnOK.m_strText, L"确定");
+                EXPECT_EQ(dialog.m_btnOK.m_crText, 0x00A2661Au);
+                EXPECT_EQ(Describe(dialog.m_message.m_rc), "50,70 - 300,140");
+                EXPECT_EQ(dialog.m_message.m_nCurLine, 1) << "the message takes two lines";
+                EXPECT_EQ(dialog.m_btnCancel.m_dwStyle & SWS_VISIBLE, 0u);
+                EXPECT_EQ(dialog.m_btnCancel.m_strText, L"取消");
+            });
+
+            // What the user sees, kept beside the build for a look.
+            Sleep(200);
+            RECT around = WindowRect(window);
+            InflateRect(&around, 12, 12);
+            const ScreenPixels shot = ScreenPixels::Capture(around);
+            EXPECT_TRUE(shot.SavePng("richtext_warn_dialog.png"));
+            const auto at = [&](int x, int y) { return shot.At(x + 12, y + 12); };
+            EXPECT_EQ(at(0, 0), at(-5, -5)) << "the corner is cut away";
+            EXPECT_EQ(at(31, 24), at(200, 24)) << "the hidden Cancel button is drawn";
+            int inkedRows = 0;
+            for (int y = 70; y < 100; ++y) {
+                for (int x = 50; x < 300; ++x) {
+                    if (at(x, y) != at(40, y)) {
+                        ++inkedRows;
+                        break;
+                    }
+                }
+            }
+            EXPECT_GT(inkedRows, 12) << "the message is missing";
+
+            Mouse mouse(window);
+            // Presses on the background, on the message and where the hidden Cancel button
+            // lies drag the dialog; presses on buttons do not, and releasing off a button
+            // clicks nothing.
+            const struct {
+                const char* what;
+                POINT at;
+                bool moves;
+            } presses[] = {
+                {"background", {200, 120}, true},
+                {"message text", {60, 77}, true},
+                {"hidden Cancel button", {3, 20}, true},
+                {"确定 released elsewhere", {281, 184}, false},
+                {"close button released elsewhere", {335, 12}, false},
+            };
+            for (const auto& p : presses) {
+                const RECT before = WindowRect(window);
+                mouse.Drag(p.at, 40, 30);
+                const bool moved =
+                    WaitFor([&] { return WindowRect(window).left == before.left + 40; });
+                const RECT after = WindowRect(window);
+                EXPECT_EQ(moved, p.moves) << p.what;
+                if (p.moves) {
+                    EXPECT_EQ(after.top, before.top + 30) << p.what;
+                    mouse.Drag({200, 120}, -40, -30);
+                    WaitFor([&] { return WindowRect(window).left == before.left; });
+                }
+                EXPECT_TRUE(IsWindow(window)) << p.what << " ended the dialog";
+            }
+
+            mouse.MoveTo(281, 184);
+            mouse.Press();
+            mouse.Release();
+        },
+        &leftOpen);
+    EXPECT_FALSE(leftOpen) << "确定 did not end the dialog";
+    EXPECT_EQ(result, IDOK);
+}
+
+TEST(WarnDialog, TheCloseButtonEndsWithCancel) {
+    ProbeDialog dialog;
+    bool leftOpen = false;
+    const INT_PTR result = RunDialog(
+        dialog,
+        [](HWND window) {
+            Mouse mouse(window);
+            mouse.MoveTo(335, 12);
+            mouse.Press();
+            mouse.Release();
+        },
+        &leftOpen);
+    EXPECT_FALSE(leftOpen) << "the close button did not end the dialog";
+    EXPECT_EQ(result, IDCANCEL);
+}
+
+TEST(WarnDialog, ResizingReshapesAndRelaysButMinimisingDoesNot) {
+    ProbeDialog dialog;
+    bool leftOpen = false;
+    const INT_PTR result = RunDialog(
+        dialog,
+        [&](HWND window) {
+            // Only a plain command 1 or 2 ends the dialog.
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, 1), 0);
+            EXPECT_TRUE(IsWindow(window)) << "a command with a notification code ended it";
+
+            SetWindowPos(window, nullptr, 0, 0, 400, 260, SWP_NOMOVE | SWP_NOZORDER);
+            OnDialogThread(window, [&] {
+                ExpectShape(window, 400, 260);
+                EXPECT_EQ(Describe(dialog.m_btnClose.m_rc), "370,1 - 400,25");
+                EXPECT_EQ(Describe(dialog.m_btnOK.m_rc), "250,172 - 312,197");
+            });
+
+            SendMessageW(window, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(100, 80));
+            OnDialogThread(window, [&] {
+                ExpectShape(window, 400, 260);
+                EXPECT_EQ(Describe(dialog.m_btnClose.m_rc), "370,1 - 400,25");
+            });
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+        },
+        &leftOpen);
+    EXPECT_FALSE(leftOpen);
+    EXPECT_EQ(result, IDOK);
+}
+
+}  // namespace
