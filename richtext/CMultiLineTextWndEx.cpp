@@ -5,6 +5,7 @@
 #include "richtext/LineBreaker.h"
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
+#include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 
 CMultiLineTextWndEx::~CMultiLineTextWndEx() = default;
@@ -27,7 +28,6 @@ void CMultiLineTextWndEx::BuildRuns() {
 }
 
 void CMultiLineTextWndEx::OnPaint(HDC dc, int, int part) {
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
     if (part > 0) {
         if (part <= static_cast<int>(m_runs.size()))
             DrawSegment(dc, part - 1);
@@ -42,18 +42,14 @@ void CMultiLineTextWndEx::OnPaint(HDC dc, int, int part) {
                 DrawSegment(dc, i);
         }
     }
-    SetBkMode(dc, oldMode);
 }
 
 void CMultiLineTextWndEx::DrawSegment(HDC dc, int index) const {
     const StyledRun& segment = m_runs[index];
     const HFONT font = segment.font ? static_cast<HFONT>(segment.font) : m_hDefaultFont;
-    const HGDIOBJ oldFont = SelectObject(dc, font);
-    const COLORREF oldColor = ::SetTextColor(dc, RunColor(index));
+    TextDrawState state(dc, font, RunColor(index));
     // Hung punctuation has no advances: its natural spacing is kept.
     ExtTextOutW(dc, segment.box.left, segment.box.top, 0, nullptr, segment.text.c_str(),
                 static_cast<UINT>(segment.text.size()),
                 segment.advances.empty() ? nullptr : segment.advances.data());
-    ::SetTextColor(dc, oldColor);
-    SelectObject(dc, oldFont);
 }

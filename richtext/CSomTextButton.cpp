@@ -4,6 +4,7 @@
 
 #include "richtext/FontTable.h"
 #include "richtext/GdiTextMeasurer.h"
+#include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/ISomWndManager.h"
 
@@ -92,17 +93,11 @@ void CSomTextButton::OnPaint(HDC dc, int, int) {
     }
     if (m_strText.empty())
         return;
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
-    const HGDIOBJ oldFont =
-        SelectObject(dc, m_hFont ? m_hFont : FontTable::Font(FontTable::kDefaultEntry));
-    const COLORREF oldColor =
-        ::SetTextColor(dc, (m_dwStyle & SWS_DISABLED) ? kDisabledText : m_crText);
+    TextDrawState text(dc, m_hFont ? m_hFont : FontTable::Font(FontTable::kDefaultEntry),
+                       (m_dwStyle & SWS_DISABLED) ? kDisabledText : m_crText);
     RECT rc{0, 0, width, height};
     DrawTextW(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &rc,
               DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-    ::SetTextColor(dc, oldColor);
-    SelectObject(dc, oldFont);
-    SetBkMode(dc, oldMode);
 }
 
 BOOL CSomTextButton::OnLButtonDown(const POINT&) {

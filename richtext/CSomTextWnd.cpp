@@ -7,6 +7,7 @@
 #include "richtext/LinkTarget.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/SingleLineLayout.h"
+#include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/ISomWndManager.h"
 
@@ -15,24 +16,6 @@ namespace {
 RECT ToRect(const RunBox& box) {
     return {box.left, box.top, box.right, box.bottom};
 }
-
-// Restores a DC's font and text colour when drawing one run is done.
-class TextStateRestore {
-public:
-    TextStateRestore(HDC dc, HFONT font, COLORREF color)
-        : m_dc(dc), m_font(SelectObject(dc, font)), m_color(::SetTextColor(dc, color)) {}
-    ~TextStateRestore() {
-        ::SetTextColor(m_dc, m_color);
-        SelectObject(m_dc, m_font);
-    }
-    TextStateRestore(const TextStateRestore&) = delete;
-    TextStateRestore& operator=(const TextStateRestore&) = delete;
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_font;
-    COLORREF m_color;
-};
 
 }  // namespace
 
@@ -97,7 +80,6 @@ COLORREF CSomTextWnd::RunColor(int index) const {
 }
 
 void CSomTextWnd::OnPaint(HDC dc, int clipRight, int part) {
-    const int oldMode = SetBkMode(dc, TRANSPARENT);
     const int limit = clipRight != -1 ? clipRight : m_nMaxWidth;
     if (part > 0) {
         if (part <= static_cast<int>(m_runs.size()))
@@ -112,7 +94,6 @@ void CSomTextWnd::OnPaint(HDC dc, int clipRight, int part) {
                 DrawRun(dc, i, limit);
         }
     }
-    SetBkMode(dc, oldMode);
 }
 
 void CSomTextWnd::DrawRun(HDC dc, int index, int limit) const {
@@ -124,7 +105,7 @@ void CSomTextWnd::DrawRun(HDC dc, int index, int limit) const {
     if (shortened)
         rc.right = limit;
     const HFONT font = run.font ? static_cast<HFONT>(run.font) : m_hDefaultFont;
-    TextStateRestore restore(dc, font, RunColor(index));
+    TextDrawState state(dc, font, RunColor(index));
     const int length = static_cast<int>(run.text.size());
     if (shortened)
         DrawTextW(dc, run.text.c_str(), length, &rc,

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <string>
@@ -218,7 +219,26 @@ TEST(WarnDialog, LooksAsDesignedAndEndsWithOkThroughTheOkButton) {
             }
             EXPECT_GT(inkedRows, 12) << "the message is missing";
 
+            // "确定" is centred on its button, in frame 0 until the pointer is over it.
+            int left = 350, right = 0, top = 220, bottom = 0;
+            for (int y = 174; y < 196; ++y) {
+                for (int x = 252; x < 310; ++x) {
+                    if ((at(x, y) >> 16) < 150) {
+                        left = std::min(left, x);
+                        right = std::max(right, x);
+                        top = std::min(top, y);
+                        bottom = std::max(bottom, y);
+                    }
+                }
+            }
+            EXPECT_NEAR((left + right) / 2.0, 281, 1.5) << "caption not centred";
+            EXPECT_NEAR((top + bottom) / 2.0, 184.5, 2) << "caption not centred";
             Mouse mouse(window);
+            mouse.MoveTo(281, 184);
+            const ScreenPixels hovered = ScreenPixels::Capture(WindowRect(window));
+            EXPECT_NE(hovered.At(256, 176), at(256, 176)) << "no hover frame";
+            EXPECT_EQ(hovered.At(200, 176), at(200, 176));
+
             // Presses on the background, on the message and where the hidden Cancel button
             // lies drag the dialog; presses on buttons do not, and releasing off a button
             // clicks nothing.
