@@ -1,0 +1,31 @@
+#include "skin/PaintBuffer.h"
+
+namespace {
+PaintBuffer& Instance() {
+    static PaintBuffer buffer;
+    return buffer;
+}
+// Created during start-up, before any window exists.
+const bool g_created = (Instance(), true);
+}  // namespace
+
+HDC PaintBuffer::Get() {
+    return Instance().m_hDC.Get();
+}
+
+PaintBuffer::PaintBuffer() {
+    HDC screen = GetDC(nullptr);
+    gdi::MemoryDC dc(CreateCompatibleDC(screen));
+    gdi::Bitmap bitmap(CreateCompatibleBitmap(screen, kWidth, kHeight));
+    ReleaseDC(nullptr, screen);
+    if (!dc || !bitmap)
+        return;
+    m_hPrevious = SelectObject(dc.Get(), bitmap.Get());
+    m_hDC = std::move(dc);
+    m_hBitmap = std::move(bitmap);
+}
+
+PaintBuffer::~PaintBuffer() {
+    if (m_hDC && m_hPrevious)
+        SelectObject(m_hDC.Get(), m_hPrevious);
+}
