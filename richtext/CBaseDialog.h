@@ -13,10 +13,10 @@
 #include "richtext/CSomTextButton.h"
 #include "richtext/CSomTextWnd.h"
 #include "richtext/FontTable.h"
-#include "richtext/GdiRegion.h"
 #include "skin/CSomButton3.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomWndManager.h"
+#include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 
 template <class T>
@@ -57,7 +57,7 @@ public:
                 return TRUE;
             case WM_LBUTTONDOWN:
                 // No control took the press: drag the dialog as if by its caption.
-                SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+                ::SendMessageW(m_hWnd, WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
                 result = 0;
                 return TRUE;
             case WM_INITDIALOG:
@@ -79,15 +79,17 @@ public:
 
     // Shapes the window as a cx x cy rectangle with rounded corners.
     virtual void ApplyWindowRegion(int cx, int cy) {
-        GdiRegion region(CreateRoundRectRgn(0, 0, cx + 1, cy + 1, kCornerEllipse, kCornerEllipse));
+        const HRGN region =
+            CreateRoundRectRgn(0, 0, cx + 1, cy + 1, kCornerEllipse, kCornerEllipse);
         // The round corner alone leaves a single pixel standing inside each notch.
         const POINT pixels[] = {{1, 1}, {cx - 2, 1}, {1, cy - 2}, {cx - 2, cy - 2}};
         for (const POINT& p : pixels) {
-            GdiRegion pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
-            CombineRgn(region.Get(), region.Get(), pixel.Get(), RGN_DIFF);
+            const gdi::Region pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
+            CombineRgn(region, region, pixel.Get(), RGN_DIFF);
         }
-        if (SetWindowRgn(m_hWnd, region.Get(), TRUE))
-            region.Release();
+        // Once set, the region belongs to the window, which deletes it.
+        if (!SetWindowRgn(m_hWnd, region, TRUE))
+            DeleteObject(region);
     }
     // Creates the concrete dialog's controls, once, after the common ones exist.
     virtual void InitControls() {}

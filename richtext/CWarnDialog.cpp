@@ -18,23 +18,13 @@ constexpr int kMessageLineHeight = 15;
 CWarnDialog::~CWarnDialog() = default;
 
 void CWarnDialog::InitControls() {
-    m_message.m_pManager = this;
-    m_message.m_dwStyle = SWS_VISIBLE | SWS_AUTOSIZE;
-    m_message.m_nID = 0;
-    m_message.m_rc = {kMessageX, kMessageY, kMessageX, kMessageY};
-    AddWnd(&m_message);
-    m_message.OnCreate();
-    m_message.OnMove(kMessageX, kMessageY);
-    m_message.OnSize(0, 0);
+    CreateControl(m_message, 0, kMessageX, kMessageY);
     m_message.m_nLineHeight = kMessageLineHeight;
     SizeWnd(&m_message, kMessageWidth, kMessageHeight);
     m_message.m_nLineWidth = kMessageWidth;
     m_message.SetText(kMessage);
 
-    if (m_btnCancel.m_dwStyle & SWS_VISIBLE) {
-        m_btnCancel.m_dwStyle &= ~SWS_VISIBLE;
-        RedrawWnd(&m_btnCancel, nullptr, TRUE, 0);
-    }
+    ShowWnd(&m_btnCancel, FALSE);
 }
 
 void CWarnDialog::LayoutControls(const SIZE*) {

@@ -1,23 +1,12 @@
-// Owner of one GDI font handle.
+// Owner of one font of the font table; null when the font could not be created.
 #pragma once
 
 #include <windows.h>
 
-class SkinFont {
-public:
-    SkinFont() = default;
-    // Takes ownership of `font`, which may be null (a font that could not be created).
-    explicit SkinFont(HFONT font) : m_hFont(font) {}
-    ~SkinFont() { Reset(); }
+#include "skin/GdiHandle.h"
 
-    SkinFont(const SkinFont&) = delete;
-    SkinFont& operator=(const SkinFont&) = delete;
-    SkinFont(SkinFont&& other) noexcept : m_hFont(other.m_hFont) { other.m_hFont = nullptr; }
-    SkinFont& operator=(SkinFont&& other) noexcept;
+inline BOOL WINAPI DeleteSkinFont(HFONT font) {
+    return DeleteObject(font);
+}
 
-    HFONT Get() const { return m_hFont; }
-    void Reset();
-
-private:
-    HFONT m_hFont = nullptr;
-};
+using SkinFont = gdi::Owner<HFONT, DeleteSkinFont>;

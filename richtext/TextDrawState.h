@@ -4,24 +4,25 @@
 
 #include <windows.h>
 
+#include "skin/GdiHandle.h"
+
 class TextDrawState {
 public:
     TextDrawState(HDC dc, HFONT font, COLORREF color)
-        : m_hDC(dc),
-          m_hOldFont(SelectObject(dc, font)),
+        : m_font(dc, font),
+          m_hDC(dc),
           m_crOld(::SetTextColor(dc, color)),
           m_nOldMode(SetBkMode(dc, TRANSPARENT)) {}
     ~TextDrawState() {
         SetBkMode(m_hDC, m_nOldMode);
         ::SetTextColor(m_hDC, m_crOld);
-        SelectObject(m_hDC, m_hOldFont);
     }
     TextDrawState(const TextDrawState&) = delete;
     TextDrawState& operator=(const TextDrawState&) = delete;
 
 private:
+    gdi::SelectedObject m_font;
     HDC m_hDC;
-    HGDIOBJ m_hOldFont;
     COLORREF m_crOld;
     int m_nOldMode;
 };

@@ -36,16 +36,16 @@ void TestHostWindow::Add(CSomWnd& control, DWORD style, UINT id, int x, int y) {
 }
 
 void TestHostWindow::MouseMove(int x, int y) {
-    SendMessageW(m_hHost, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    ::SendMessageW(m_hHost, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
 }
 
 void TestHostWindow::ButtonDown(int x, int y) {
-    SendMessageW(m_hHost, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
-    SendMessageW(m_hHost, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
+    ::SendMessageW(m_hHost, WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+    ::SendMessageW(m_hHost, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
 }
 
 void TestHostWindow::ButtonUp(int x, int y) {
-    SendMessageW(m_hHost, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+    ::SendMessageW(m_hHost, WM_LBUTTONUP, 0, MAKELPARAM(x, y));
 }
 
 HCURSOR TestHostWindow::CursorAt(int x, int y) {
@@ -53,8 +53,8 @@ HCURSOR TestHostWindow::CursorAt(int x, int y) {
     ClientToScreen(m_hHost, &pt);
     SetCursorPos(pt.x, pt.y);
     SetCursor(nullptr);
-    SendMessageW(m_hHost, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hHost),
-                 MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    ::SendMessageW(m_hHost, WM_SETCURSOR, reinterpret_cast<WPARAM>(m_hHost),
+                   MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
     return GetCursor();
 }
 

@@ -10,9 +10,9 @@
 
 #include "richtext/CWarnDialog.h"
 #include "richtext/FontTable.h"
-#include "richtext/GdiRegion.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
+#include "skin/GdiHandle.h"
 
 namespace {
 
@@ -135,17 +135,17 @@ RECT WindowRect(HWND window) {
 }
 
 // The shape the dialog must have at a client size of cx x cy.
-GdiRegion ExpectedRegion(int cx, int cy) {
-    GdiRegion region(CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 7, 7));
+gdi::Region ExpectedRegion(int cx, int cy) {
+    gdi::Region region(CreateRoundRectRgn(0, 0, cx + 1, cy + 1, 7, 7));
     for (POINT p : {POINT{1, 1}, POINT{cx - 2, 1}, POINT{1, cy - 2}, POINT{cx - 2, cy - 2}}) {
-        GdiRegion pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
+        gdi::Region pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
         CombineRgn(region.Get(), region.Get(), pixel.Get(), RGN_DIFF);
     }
     return region;
 }
 
 void ExpectShape(HWND dialog, int cx, int cy) {
-    GdiRegion actual(CreateRectRgn(0, 0, 0, 0));
+    gdi::Region actual(CreateRectRgn(0, 0, 0, 0));
     ASSERT_NE(GetWindowRgn(dialog, actual.Get()), ERROR) << "no window region";
     EXPECT_TRUE(EqualRgn(actual.Get(), ExpectedRegion(cx, cy).Get())) << cx << " x " << cy;
     const struct {
