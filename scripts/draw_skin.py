@@ -111,24 +111,36 @@ def cross(size, thickness, colour):
     return glyph
 
 
-def close_button():
-    """msgclose.png: three 30 x 24 frames (normal, hover, pressed) for the top-right corner.
+def close_button(background):
+    """msgclose.png: three 30 x 24 frames (normal, hover, pressed) for the top-right corner,
+    placed one pixel below the top edge, flush with the right edge.
 
-    The frame's last column stays transparent so the dialog's border shows beside a red fill.
+    Every frame is opaque and carries the dialog's own title band and right border beneath it,
+    so the button never depends on how the stretched frame lands behind it (a stretch clipped
+    at the button's top edge can shift the frame's top line down a row).
     """
     fw, fh = 30, 24
+    right = background.width - 25
+    # The dialog's columns under the button: the stretched middle, then the right column.
+    band = Image.new("RGB", (fw, fh))
+    band.paste(background.crop((10, 1, 11, 1 + fh)).resize((fw - right, fh)), (0, 0))
+    band.paste(background.crop((25, 1, 25 + right, 1 + fh)), (fw - right, 0))
     frames = [
         (None, (92, 104, 122)),
         ((232, 17, 35), (255, 255, 255)),
         ((190, 14, 28), (255, 225, 228)),
     ]
-    image = Image.new("RGBA", (fw * len(frames), fh), (0, 0, 0, 0))
+    image = Image.new("RGBA", (fw * len(frames), fh))
     for i, (fill, ink) in enumerate(frames):
-        left = i * fw
+        frame = band.convert("RGBA")
         if fill:
-            image.paste(Image.new("RGBA", (fw - 1, fh), fill + (255,)), (left, 0))
-        glyph = cross(9, 1.35, ink)
-        image.alpha_composite(glyph, (left + (fw - 1 - 9) // 2, (fh - 9) // 2))
+            # The fill takes the title band's pixels; the border and the rounded corner stay.
+            for y in range(fh):
+                for x in range(fw):
+                    if band.getpixel((x, y)) == band.getpixel((0, y)):
+                        frame.putpixel((x, y), fill + (255,))
+        frame.alpha_composite(cross(9, 1.35, ink), ((fw - 1 - 9) // 2, (fh - 9) // 2))
+        image.paste(frame, (i * fw, 0))
     return image
 
 
@@ -177,8 +189,9 @@ def logo():
 def main():
     root = Path(sys.argv[1]) if len(sys.argv) > 1 else Path(__file__).resolve().parent.parent / "res"
     (root / "basedialog").mkdir(parents=True, exist_ok=True)
-    dialog_background().save(root / "basedialog" / "msgBkgnd.png", optimize=True)
-    close_button().save(root / "basedialog" / "msgclose.png", optimize=True)
+    background = dialog_background()
+    background.save(root / "basedialog" / "msgBkgnd.png", optimize=True)
+    close_button(background).save(root / "basedialog" / "msgclose.png", optimize=True)
     text_button().save(root / "basedialog" / "btn.png", optimize=True)
     logo().save(root / "Kestrin.PNG", optimize=True)
 
