@@ -323,3 +323,31 @@ TEST(WarnDialog, ResizingReshapesAndRelaysButMinimisingDoesNot) {
 }
 
 }  // namespace
+
+namespace {
+
+// Everything a dialog creates while it runs, hovers and repaints is gone when it has ended:
+// counted through the handle owners (the images, loaded once on first use, stay).
+TEST(WarnDialog, RunningAgainLeavesNoGdiHandleBehind) {
+    const auto exercise = [](HWND window) {
+        for (int i = 0; i < 50; ++i) {
+            const POINT over = i % 2 ? POINT{281, 184} : POINT{335, 12};
+            ::SendMessageW(window, WM_MOUSEMOVE, 0, MAKELPARAM(over.x, over.y));
+            RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        }
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    };
+    long afterFirst = 0;
+    {
+        ProbeDialog dialog;
+        EXPECT_EQ(RunDialog(dialog, exercise), IDOK);
+        afterFirst = gdi::LiveHandles();
+    }
+    {
+        ProbeDialog dialog;
+        EXPECT_EQ(RunDialog(dialog, exercise), IDOK);
+    }
+    EXPECT_EQ(gdi::LiveHandles(), afterFirst);
+}
+
+}  // namespace
