@@ -24,7 +24,9 @@ bool IsVisible(const CSomWnd* w) {
 
 BOOL CSomWndManager::ProcessWindowMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam,
                                           LRESULT& lResult, DWORD) {
-    if (!m_hWnd) {
+    // The window's last message comes after the teardown; it must not restart the timer on a
+    // window that is going away.
+    if (!m_hWnd && uMsg != WM_NCDESTROY) {
         m_hWnd = hWnd;
         SetTimer(hWnd, kHoverTimerId, kHoverTimerPeriod, nullptr);
     }
