@@ -1,0 +1,53 @@
+#include "download/DebugLog.h"
+
+#include <cstdarg>
+
+DebugLog debug_log(L"debug.log");
+
+std::string ToAnsi(const wchar_t* text) {
+    if (text == nullptr) {
+        return std::string();
+    }
+    const int size = WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 1) {
+        return std::string();
+    }
+    std::string result(static_cast<size_t>(size), '\0');
+    if (WideCharToMultiByte(CP_ACP, 0, text, -1, &result[0], size, nullptr, nullptr) == 0) {
+        return std::string();
+    }
+    result.resize(static_cast<size_t>(size) - 1);
+    return result;
+}
+
+DebugLog::DebugLog(const wchar_t* fileName) : file(_wfopen(fileName, L"w+")) {
+    InitializeCriticalSection(&lock);
+}
+
+DebugLog::~DebugLog() {
+    if (file != nullptr) {
+        fclose(file);
+    }
+    DeleteCriticalSection(&lock);
+}
+
+void DebugLog::Write(const std::string& bytes) {
+    EnterCriticalSection(&lock);
+    if (file != nullptr) {
+        fwrite(bytes.data(), 1, bytes.size(), file);
+        fflush(file);
+    }
+    LeaveCriticalSection(&lock);
+}
+
+void WriteLog(const wchar_t* format, ...) {
+    constexpr size_t kLogLineChars = 800;
+    wchar_t buffer[kLogLineChars] = {};
+    va_list args;
+    va_start(args, format);
+    // The msvcrt formatter, not MinGW's C99 one: "%s" in a wide format takes a wide string.
+    _vsnwprintf(buffer, kLogLineChars - 1, format, args);
+    va_end(args);
+    buffer[kLogLineChars - 1] = L'\0';
+    debug_log.Write(ToAnsi(buffer));
+}

@@ -1,0 +1,48 @@
+#include "download/EngineTexts.h"
+
+#include <string>
+
+#include "download/DebugLog.h"
+
+namespace texts {
+
+const std::string& NoLinkLeft() {
+    static const std::string value = ToAnsi(L"无法获取有效链接， 链接已尝试完!");
+    return value;
+}
+const std::string& ProbeFailed() {
+    static const std::string value = ToAnsi(L"连接出错或超时, 无法获取下载文件大小");
+    return value;
+}
+const std::string& NoFileSize() {
+    static const std::string value = ToAnsi(L"无法获取文件大小");
+    return value;
+}
+const std::string& UserStop() {
+    static const std::string value = ToAnsi(L"用户中断下载!");
+    return value;
+}
+const std::string& LocalFileFailed() {
+    static const std::string value = ToAnsi(L"本地文件未打开或文件流异常!");
+    return value;
+}
+const std::string& ZeroRate() {
+    static const std::string value = ToAnsi(L"零速度超时");
+    return value;
+}
+const std::string& TooMuchData() {
+    static const std::string value = ToAnsi(L"服务器发送的数据超出文件大小");
+    return value;
+}
+std::string BadStatus(long status) {
+    return ToAnsi(L"服务器返回了错误的应答, 状态码 ") + std::to_string(status);
+}
+std::string TransferFailed(const char* reason) {
+    return ToAnsi(L"下载连接出错: ") + reason;
+}
+std::string SizeMismatch(long long stored, long long expected) {
+    return ToAnsi(L"下载的文件大小与服务器不符: ") + std::to_string(stored) + " / " +
+           std::to_string(expected);
+}
+
+}  // namespace texts

@@ -1,0 +1,21 @@
+// The download engine's fixed texts, in the system ANSI code page (GBK on the target systems).
+#pragma once
+
+#include <string>
+
+namespace texts {
+const std::string& NoLinkLeft();
+const std::string& ProbeFailed();
+const std::string& NoFileSize();
+const std::string& UserStop();
+const std::string& LocalFileFailed();
+const std::string& ZeroRate();
+// The server answered the transfer with `status` instead of the requested bytes.
+std::string BadStatus(long status);
+// The transfer ended with the transfer library's `reason`.
+std::string TransferFailed(const char* reason);
+// The server sent more bytes than the image holds.
+const std::string& TooMuchData();
+// The transfer ended but the image is not `expected` bytes long.
+std::string SizeMismatch(long long stored, long long expected);
+}  // namespace texts

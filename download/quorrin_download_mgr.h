@@ -1,0 +1,82 @@
+// Downloads one image over HTTP into its final path on a worker thread of its own, resuming a
+// partial image, watching the rate and changing link after repeated zero-rate samples.
+#pragma once
+
+#include <curl/curl.h>
+
+#include <atomic>
+#include <boost/date_time/posix_time/posix_time.hpp>
+#include <boost/thread.hpp>
+#include <cstdint>
+#include <string>
+
+#include "download/quorrin_download_info_provider.h"
+
+// Owns one libcurl easy handle.
+class CurlEasy {
+public:
+    CurlEasy() : handle(curl_easy_init()) {}
+    ~CurlEasy() {
+        if (handle != nullptr) {
+            curl_easy_cleanup(handle);
+        }
+    }
+    CurlEasy(const CurlEasy&) = delete;
+    CurlEasy& operator=(const CurlEasy&) = delete;
+    CurlEasy(CurlEasy&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
+    CurlEasy& operator=(CurlEasy&& other) noexcept {
+        std::swap(handle, other.handle);
+        return *this;
+    }
+    CURL* get() const { return handle; }
+
+private:
+    CURL* handle;
+};
+
+class quorrin_download_mgr {
+public:
+    // Takes the first link from the process-wide UrlMgr (may fetch a share page and may throw).
+    quorrin_download_mgr();
+    virtual ~quorrin_download_mgr();
+    quorrin_download_mgr(const quorrin_download_mgr&) = delete;
+    quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
+
+    void Start();
+    // Megabytes stored, megabytes in all, and the speed figure shown as kilobytes per second.
+    void QueryProgress(double& downloaded_mb, double& total_mb, double& speed) const;
+
+    double interval_bytes = 0;
+    double current_rate = 0;
+    double attempt_bytes = 0;
+    double average_rate = 0;
+    boost::posix_time::ptime attempt_start;
+    std::int32_t zero_rate_count = 0;
+    // Set by the window; seen within about a second even while no data arrives.
+    std::atomic<bool> stop_requested{false};
+    std::int64_t downloaded = 0;
+    std::int64_t total_size = 0;
+    // Written by the worker before it sets `finished`; empty after `finished` means complete.
+    std::string error_text;
+    std::string url;
+    std::string file_path;
+    std::string sidecar_path;
+    std::atomic<bool> finished{true};
+    CurlEasy curl;
+    boost::thread worker;
+    quorrin_download_info_provider* provider;
+    boost::posix_time::ptime last_sample;
+
+    struct write_context;
+
+private:
+    void Run();
+    std::int64_t QueryRemoteSize();
+    // One attempt's resume decision; false when the image is already complete.
+    bool PrepareImage(write_context& context);
+    // Takes a rate sample when one is due; true when the attempt must give up.
+    bool Sample(const boost::posix_time::ptime& now);
+    static size_t OnWrite(char* data, size_t size, size_t count, void* context);
+    static size_t OnHeader(char* data, size_t size, size_t count, void* context);
+    static int OnTransferInfo(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
+};
