@@ -27,11 +27,12 @@ void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
     reader->cursor += length;
 }
 
-// Kept outside DecodePng so that no local with a destructor lives across the setjmp.
+// Kept outside the function that calls setjmp, so that a library error, which jumps back
+// there, never skips a destructor; the DIB section is released by its owner here.
 struct DecodeState {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    HBITMAP dib = nullptr;
+    gdi::Bitmap dib;
     BYTE* bits = nullptr;
 };
 
@@ -53,6 +54,10 @@ bool DecodeInto(DecodeState& s, MemoryReader& reader) {
         png_set_tRNS_to_alpha(s.png);
     if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
         png_set_gray_to_rgb(s.png);
+    // Both must be requested before the update: the library lays out its row reading there,
+    // and an interlaced image read without it fails on the first row of its second pass.
+    png_set_bgr(s.png);
+    const int passes = png_set_interlace_handling(s.png);
     png_read_update_info(s.png, s.info);
 
     const png_uint_32 width = png_get_image_width(s.png, s.info);
@@ -69,13 +74,11 @@ bool DecodeInto(DecodeState& s, MemoryReader& reader) {
     bmi.bmiHeader.biBitCount = static_cast<WORD>(8 * channels);
     bmi.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    s.dib = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    s.dib.Reset(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (!s.dib || !bits)
         return false;
     s.bits = static_cast<BYTE*>(bits);
 
-    png_set_bgr(s.png);
-    const int passes = png_set_interlace_handling(s.png);
     const size_t stride = (static_cast<size_t>(channels) * width + 3) & ~static_cast<size_t>(3);
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 row = 0; row < height; ++row)
@@ -138,12 +141,9 @@ HBITMAP CSomBitmap::DecodePng(const BYTE* data, size_t size) {
     MemoryReader reader{data, size, 0};
     const bool ok = DecodeInto(state, reader);
     png_destroy_read_struct(&state.png, &state.info, nullptr);
-    if (!ok) {
-        if (state.dib)
-            DeleteObject(state.dib);
+    if (!ok)
         return nullptr;
-    }
-    return state.dib;
+    return state.dib.Release();
 }
 
 void CSomBitmap::EnsureLoaded() {

@@ -36,6 +36,12 @@ public:
     }
 
     Handle Get() const { return m_handle; }
+    // Hands the handle to a caller that takes over its release.
+    Handle Release() {
+        if (m_handle)
+            --LiveHandles();
+        return std::exchange(m_handle, nullptr);
+    }
     explicit operator bool() const { return m_handle != nullptr; }
     void Reset(Handle handle = nullptr) {
         if (m_handle) {
