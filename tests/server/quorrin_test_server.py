@@ -109,11 +109,103 @@ def mode_close(req, data, params):
     req.close_connection = True
 
 
+def mode_stall(req, data, params):
+    """Normal headers, then `after` bytes of the body, then nothing while the client stays."""
+    size = len(data)
+    rng = parse_range(req.headers.get("Range"), size)
+    start = 0 if rng in (None, "invalid") else rng[0]
+    if rng is None or rng == "invalid":
+        req.send_response(200)
+    else:
+        req.send_response(206)
+        req.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
+    req.send_header("Content-Length", str(size - start))
+    req.end_headers()
+    if req.command == "HEAD":
+        return
+    req.wfile.write(data[start:start + param(params, "after", 0)])
+    req.wfile.flush()
+    time.sleep(param(params, "seconds", 60))
+    req.close_connection = True
+
+
+def mode_drop(req, data, params):
+    """Announces the whole answer, sends `after` bytes of it and closes the connection."""
+    size = len(data)
+    rng = parse_range(req.headers.get("Range"), size)
+    start = 0 if rng in (None, "invalid") else rng[0]
+    if rng is None or rng == "invalid":
+        req.send_response(200)
+    else:
+        req.send_response(206)
+        req.send_header("Content-Range", f"bytes {start}-{size - 1}/{size}")
+    req.send_header("Content-Length", str(size - start))
+    req.end_headers()
+    if req.command != "HEAD":
+        req.wfile.write(data[start:start + param(params, "after", 0)])
+        req.wfile.flush()
+    req.close_connection = True
+
+
+def mode_norange(req, data, params):
+    """Ignores Range: always 200 with the whole body, as servers without range support do."""
+    req.send_response(200)
+    req.send_header("Content-Length", str(len(data)))
+    req.end_headers()
+    send_body(req, data)
+
+
+def mode_status_get(req, data, params):
+    """A normal HEAD; every GET gets an error status (`code`) with an HTML page."""
+    if req.command == "HEAD":
+        serve_normal(req, data, params)
+    else:
+        mode_status(req, data, params)
+
+
+def mode_redirect(req, data, params):
+    """A chain of `hops` redirects, then the resource served normally."""
+    hops = param(params, "hops", 1)
+    if hops <= 0:
+        serve_normal(req, data, params)
+        return
+    path = urlsplit(req.path).path
+    req.send_response(302)
+    req.send_header("Location", f"{path}?mode=redirect&hops={hops - 1}")
+    req.send_header("Content-Length", "0")
+    req.end_headers()
+
+
+def mode_wronglength(req, data, params):
+    """HEAD announces `size` bytes; GET serves the file as it is."""
+    if req.command == "HEAD":
+        req.send_response(200)
+        req.send_header("Content-Length", str(param(params, "size", len(data))))
+        req.end_headers()
+    else:
+        serve_normal(req, data, params)
+
+
+def mode_nolength(req, data, params):
+    """No Content-Length: the body runs until the connection closes."""
+    req.send_response(200)
+    req.end_headers()
+    send_body(req, data)
+    req.close_connection = True
+
+
 MODES = {
     "normal": serve_normal,
     "pieces": mode_pieces,
     "status": mode_status,
     "close": mode_close,
+    "stall": mode_stall,
+    "drop": mode_drop,
+    "norange": mode_norange,
+    "status_get": mode_status_get,
+    "redirect": mode_redirect,
+    "wronglength": mode_wronglength,
+    "nolength": mode_nolength,
 }
 
 

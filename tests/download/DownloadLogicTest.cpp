@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <locale>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "app/UserLocale.h"
+#include "download/DebugLog.h"
+#include "download/DownloadDecisions.h"
+#include "download/DownloadSidecar.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+std::locale GroupingLocale() {
+    NumberFormat format;
+    format.thousandsSep = L',';
+    format.grouping = "\3";
+    return LocaleWithNumberFormat(std::locale::classic(), format);
+}
+
+// Restores the global locale a test changed.
+struct GlobalLocale {
+    explicit GlobalLocale(const std::locale& locale) : saved(std::locale::global(locale)) {}
+    ~GlobalLocale() { std::locale::global(saved); }
+    std::locale saved;
+};
+
+constexpr std::int64_t kMiB = 1048576;
+
+TEST(DownloadDecisions, ResumeFromRecordAndStoredSize) {
+    using R = ResumeAction;
+    struct Case {
+        const char* name;
+        std::optional<std::int64_t> recorded, stored;
+        R action;
+    };
+    const std::int64_t remote = 5 * kMiB;
+    const Case cases[] = {
+        {"complete image, matching record", remote, remote, R::Done},
+        {"partial image, matching record", remote, kMiB, R::Resume},
+        {"image larger than the remote file", remote, remote + 1, R::Restart},
+        {"record of another size", remote - 1, kMiB, R::Restart},
+        {"no image", remote, std::nullopt, R::Restart},
+        {"empty image", remote, 0, R::Restart},
+        {"no usable record", std::nullopt, kMiB, R::Restart},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecideResume(c.recorded, remote, c.stored), c.action) << c.name;
+    }
+}
+
+TEST(DownloadDecisions, BodyAcceptedOnlyWhereItContinuesTheImage) {
+    using B = BodyAction;
+    struct Case {
+        long status;
+        const char* contentRange;
+        std::int64_t offset;
+        B action;
+    };
+    const Case cases[] = {
+        {200, "", 0, B::Append},
+        {200, "", kMiB, B::RestartFromZero},
+        {206, "bytes 1048576-2097151/2097152", kMiB, B::Append},
+        {206, "bytes 0-2097151/2097152", kMiB, B::Refuse},
+        {206, "bytes 1048576-2097151/*", kMiB, B::Append},
+        {206, "", kMiB, B::Refuse},
+        {206, "bytes */2097152", kMiB, B::Refuse},
+        {416, "bytes */2097152", kMiB, B::Refuse},
+        {404, "", 0, B::Refuse},
+        {500, "", kMiB, B::Refuse},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(DecideBody(c.status, c.contentRange, c.offset), c.action)
+            << c.status << " " << c.contentRange << " @" << c.offset;
+    }
+}
+
+TEST(DownloadDecisions, RangeIsPlainDigitsUnderAGroupingLocale) {
+    const GlobalLocale grouping(GroupingLocale());
+    EXPECT_EQ(RangeValue(kMiB), "1048576-");
+    EXPECT_EQ(RangeValue(3263823872LL), "3263823872-");
+}
+
+TEST(DownloadDecisions, RatesAndSamplesFromClockValues) {
+    EXPECT_DOUBLE_EQ(RateOver(1000, 999), 1000);  // within the first millisecond: no division by 0
+    EXPECT_DOUBLE_EQ(RateOver(1000, 2999), 500);  // whole milliseconds
+    EXPECT_FALSE(SampleDue(1999999));
+    EXPECT_TRUE(SampleDue(2000000));
+
+    // Twelve zero samples in one attempt and eight in the next give up on the eighth; a good
+    // sample in between lowers nothing.
+    std::int32_t count = 0;
+    for (int i = 0; i < 12; ++i) {
+        EXPECT_FALSE(CountSample(0.0, count));
+    }
+    EXPECT_FALSE(CountSample(100.0, count));
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_FALSE(CountSample(0.0, count));
+    }
+    EXPECT_TRUE(CountSample(0.0, count));
+    EXPECT_TRUE(CountSample(100.0, count)) << "the count never goes down";
+}
+
+TEST(DownloadDecisions, NextLinkOnlyAfterALaterAttemptWithoutData) {
+    EXPECT_FALSE(AdvanceLink(0)) << "attempt that received data, or the first attempt";
+    EXPECT_TRUE(AdvanceLink(1));
+    EXPECT_TRUE(AdvanceLink(2));
+}
+
+TEST(DownloadSidecar, ExactBytes) {
+    const std::string path = "sidecar_bytes.cfg";
+    WriteSidecar(path, kMiB);
+    EXPECT_EQ(ReadBytes(path),
+              "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+              "<brenic><full_size>1048576</full_size></brenic>");
+    {
+        const GlobalLocale grouping(GroupingLocale());
+        WriteSidecar(path, 3263823872LL);
+        EXPECT_EQ(ReadBytes(path),
+                  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
+                  "<brenic><full_size>3,263,823,872</full_size></brenic>");
+        EXPECT_EQ(ReadSidecar(path), 3263823872LL);
+    }
+    EXPECT_EQ(ReadSidecar(path), 3263823872LL) << "grouped under a locale the user left";
+}
+
+TEST(DownloadSidecar, ReadingCases) {
+    struct Case {
+        const char* name;
+        const char* content;
+        std::optional<std::int64_t> size;  // none: the reader throws
+    };
+    const Case cases[] = {
+        {"extra elements and attributes",
+         "<?xml version=\"1.0\"?><brenic a=\"1\"><x>y</x><full_size>2097152</full_size></brenic>",
+         2097152},
+        {"not XML", "garbage", std::nullopt},
+        {"torn", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<brenic><full_si", std::nullopt},
+        {"missing key", "<brenic><other>1</other></brenic>", std::nullopt},
+        {"not a number", "<brenic><full_size>12ab</full_size></brenic>", std::nullopt},
+        {"empty file", "", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        WriteBytes("sidecar_read.cfg", c.content);
+        if (c.size) {
+            EXPECT_EQ(ReadSidecar("sidecar_read.cfg"), *c.size) << c.name;
+        } else {
+            EXPECT_THROW(ReadSidecar("sidecar_read.cfg"), std::exception) << c.name;
+        }
+    }
+    EXPECT_THROW(ReadSidecar("no_such_sidecar.cfg"), std::exception);
+}
+
+TEST(DebugLog, AnsiBytesCrLfAndPercentUnchanged) {
+    WriteLog(L"正在获取缓存位置->");
+    WriteLog(L"%s\n", L"D:\\ghofile\\50%_win7u32.qrn");
+    WriteLog(L"%s\n", L"");
+    // Read while the process runs: the user is sent to the log before it ends.
+    EXPECT_EQ(ReadBytes("debug.log"),
+              "\xd5\xfd\xd4\xda\xbb\xf1\xc8\xa1\xbb\xba\xb4\xe6\xce\xbb\xd6\xc3->"
+              "D:\\ghofile\\50%_win7u32.qrn\r\n\r\n");
+}
+
+TEST(DebugLog, EmptiedWhenOpenedAndAnsiConversion) {
+    WriteBytes("other.log", "left from an earlier run\r\n");
+    {
+        DebugLog log(L"other.log");
+        log.Write("new");
+    }
+    EXPECT_EQ(ReadBytes("other.log"), "new");
+    EXPECT_EQ(ToAnsi(static_cast<const wchar_t*>(nullptr)), "");
+    EXPECT_EQ(ToAnsi(L"用户中断下载!"), "\xd3\xc3\xbb\xa7\xd6\xd0\xb6\xcf\xcf\xc2\xd4\xd8!");
+}
+
+}  // namespace

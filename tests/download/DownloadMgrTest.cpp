@@ -1,0 +1,303 @@
+#include <gtest/gtest.h>
+
+#include <boost/filesystem.hpp>
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <locale>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "app/CloudConfig.h"
+#include "app/UserLocale.h"
+#include "download/DownloadSidecar.h"
+#include "download/UrlMgr.h"
+#include "download/quorrin_download_mgr.h"
+#include "tests/support/TestEnv.h"
+
+namespace {
+
+namespace fs = boost::filesystem;
+
+constexpr std::int64_t kMiB = 1048576;
+const char kUserStop[] = "\xd3\xc3\xbb\xa7\xd6\xd0\xb6\xcf\xcf\xc2\xd4\xd8!";
+const char kNoSize[] = "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xce\xc4\xbc\xfe\xb4\xf3\xd0\xa1";
+const char kProbeFailed[] =
+    "\xc1\xac\xbd\xd3\xb3\xf6\xb4\xed\xbb\xf2\xb3\xac\xca\xb1, "
+    "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xcf\xc2\xd4\xd8\xce\xc4\xbc\xfe\xb4\xf3\xd0\xa1";
+
+std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path.string(), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteBytes(const fs::path& path, const std::string& bytes) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path.string(), std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Bytes that show a shifted or repeated block: no period short of the whole file.
+std::string Pattern(std::int64_t size) {
+    std::string bytes(static_cast<size_t>(size), '\0');
+    std::uint32_t state = 2463534242u;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state);
+    }
+    return bytes;
+}
+
+// Serves `name` from the document root with `content`.
+std::string Serve(const std::string& name, const std::string& content) {
+    WriteBytes(fs::path(testenv::DocRoot()) / name, content);
+    return testenv::ServerUrl() + "/" + name;
+}
+
+std::string RequestLog() {
+    return testenv::Fetch(testenv::ServerUrl() + "/__requests");
+}
+
+int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+struct Outcome {
+    std::string error;
+    std::string requests;
+};
+
+// Runs one download of `links` into `image` as the window does; `prepare` may adjust the manager.
+template <typename Prepare>
+Outcome Download(const std::deque<std::string>& links, const fs::path& image, Prepare prepare) {
+    testenv::Fetch(testenv::ServerUrl() + "/__reset");
+    g_urlMgr.SetSavePath(image.string());
+    g_urlMgr.SelectList(links);
+    quorrin_download_mgr mgr;
+    prepare(mgr);
+    mgr.Start();
+    mgr.worker.join();
+    EXPECT_TRUE(mgr.finished);
+    return {mgr.error_text, RequestLog()};
+}
+
+Outcome Download(const std::deque<std::string>& links, const fs::path& image) {
+    return Download(links, image, [](quorrin_download_mgr&) {});
+}
+
+const fs::path kRoot = "D:\\dl";
+const std::int64_t kSize = 2 * kMiB + 123;
+
+class DownloadMgrTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        content = Pattern(kSize);
+        url = Serve("image.bin", content);
+    }
+    static std::string content;
+    static std::string url;
+};
+std::string DownloadMgrTest::content;
+std::string DownloadMgrTest::url;
+
+TEST_F(DownloadMgrTest, ResumeDecisionsOnDisk) {
+    struct Case {
+        const char* name;
+        // Sidecar record before the run (0: none; -1: unreadable) and image bytes (npos: none).
+        std::int64_t recorded;
+        size_t stored;
+        // Expected Range header of the transfer; "" none; "-" no transfer at all.
+        const char* range;
+    };
+    const size_t none = std::string::npos;
+    const Case cases[] = {
+        {"no directory yet", 0, none, ""},
+        {"complete image, matching record", kSize, size_t(kSize), "-"},
+        {"partial image at the 1 MiB boundary", kSize, size_t(kMiB), "bytes=1048576-"},
+        {"image larger than the remote file", kSize, size_t(kSize) + 10, ""},
+        {"record of another size", kSize - 1, size_t(kMiB), ""},
+        {"record but no image", kSize, none, ""},
+        {"unreadable record", -1, size_t(kMiB), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path dir = kRoot / "resume" / c.name;
+        fs::remove_all(dir);
+        const fs::path image = dir / "sub" / "image.qrn";
+        if (c.recorded > 0) {
+            fs::create_directories(dir / "sub");
+            WriteSidecar(image.string() + ".cfg", c.recorded);
+        } else if (c.recorded < 0) {
+            WriteBytes(image.string() + ".cfg", "<brenic><full_si");
+        }
+        if (c.stored != none) {
+            // A partial image must be the served file's head; a larger one carries a tail.
+            WriteBytes(
+                image,
+                content.substr(0, c.stored) +
+                    std::string(c.stored > content.size() ? c.stored - content.size() : 0, 'x'));
+        }
+        const Outcome outcome = Download({url}, image);
+        EXPECT_EQ(outcome.error, "");
+        EXPECT_EQ(ReadBytes(image), content);
+        EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize);
+        if (std::string(c.range) == "-") {
+            EXPECT_EQ(Count(outcome.requests, "\"GET\""), 0) << outcome.requests;
+        } else {
+            EXPECT_EQ(Count(outcome.requests, "\"GET\""), 1) << outcome.requests;
+            const std::string range = *c.range ? std::string("\"range\": \"") + c.range + "\""
+                                               : std::string("\"range\": null");
+            EXPECT_EQ(Count(outcome.requests, range), 2 - (*c.range ? 1 : 0)) << outcome.requests;
+        }
+    }
+}
+
+TEST_F(DownloadMgrTest, ResumedRangeIsPlainDigitsUnderAGroupingLocale) {
+    NumberFormat format;
+    format.grouping = "\3";
+    const std::locale saved =
+        std::locale::global(LocaleWithNumberFormat(std::locale::classic(), format));
+    const fs::path image = kRoot / "grouping" / "image.qrn";
+    fs::remove_all(image.parent_path());
+    WriteBytes(image, content.substr(0, kMiB));
+    WriteSidecar(image.string() + ".cfg", kSize);
+    const Outcome outcome = Download({url}, image);
+    std::locale::global(saved);
+    EXPECT_EQ(outcome.error, "");
+    EXPECT_NE(outcome.requests.find("\"range\": \"bytes=1048576-\""), std::string::npos)
+        << outcome.requests;
+    EXPECT_EQ(ReadBytes(image), content);
+}
+
+// Answers that must end in the whole image or a clear text with the stored bytes kept.
+TEST_F(DownloadMgrTest, ServerFaults) {
+    struct Case {
+        const char* name;
+        std::string query;  // appended to the served file's address
+        size_t stored;      // bytes of the image before the run (with a matching record)
+        std::string error;  // "" success; "*" any non-empty text
+        size_t kept;        // bytes of the served file's head in the image after a failure
+    };
+    const Case cases[] = {
+        {"server ignores Range and sends 200", "?mode=norange", size_t(kMiB), "", 0},
+        {"redirect chain", "?mode=redirect&hops=3", 1000, "", 0},
+        {"too many redirects", "?mode=redirect&hops=9", 1000, kProbeFailed, 1000},
+        {"slow trickle", "?mode=pieces&size=65536&delay_ms=2", 0, "", 0},
+        {"404 error page on the transfer", "?mode=status_get&code=404", 1000, "*", 1000},
+        {"416 on the transfer", "?mode=status_get&code=416", 1000, "*", 1000},
+        {"500 on the probe", "?mode=status&code=500", 1000, kNoSize, 1000},
+        {"drop mid-body", "?mode=drop&after=300000", 0, "*", 300000},
+        {"probe announces more than is sent", "?mode=wronglength&size=3000000", 0, "*",
+         size_t(kSize)},
+        {"no length at all", "?mode=nolength", 1000, kNoSize, 1000},
+        {"connection closed at once", "?mode=close", 1000, kProbeFailed, 1000},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path image = kRoot / "faults" / c.name / "image.qrn";
+        fs::remove_all(image.parent_path());
+        if (c.stored > 0) {
+            fs::create_directories(image.parent_path());
+            WriteSidecar(image.string() + ".cfg", kSize);
+            WriteBytes(image, content.substr(0, c.stored));
+        }
+        const Outcome outcome = Download({url + c.query}, image);
+        if (c.error.empty()) {
+            EXPECT_EQ(outcome.error, "");
+            EXPECT_EQ(ReadBytes(image), content);
+        } else {
+            if (c.error == "*") {
+                EXPECT_NE(outcome.error, "");
+            } else {
+                EXPECT_EQ(outcome.error, c.error);
+            }
+            EXPECT_EQ(ReadBytes(image), content.substr(0, c.kept));
+        }
+    }
+}
+
+TEST_F(DownloadMgrTest, SizeLimitAndUnreachableServer) {
+    struct Case {
+        std::int64_t size;
+        std::string error;
+    };
+    for (const Case& c : {Case{kMiB - 1, kNoSize}, Case{kMiB, ""}}) {
+        const std::string small = Pattern(c.size);
+        const std::string link = Serve("size" + std::to_string(c.size), small);
+        const fs::path image = kRoot / "size" / std::to_string(c.size) / "image.qrn";
+        fs::remove_all(image.parent_path());
+        EXPECT_EQ(Download({link}, image).error, c.error) << c.size;
+        if (c.error.empty()) {
+            EXPECT_EQ(ReadBytes(image), small);
+        }
+    }
+    const fs::path image = kRoot / "dead" / "image.qrn";
+    EXPECT_EQ(Download({testenv::DeadServerUrl() + "/image.bin", url}, image).error, kProbeFailed)
+        << "only a zero-rate give-up changes link";
+}
+
+// With the zero-rate count one short of its limit, the first sample of each attempt gives up.
+TEST_F(DownloadMgrTest, ZeroRateGiveUpChangesLinkOnlyAfterAnIdleRetry) {
+    const std::string silent = url + "?mode=stall&after=0&seconds=30";
+    const fs::path image = kRoot / "stall" / "image.qrn";
+    fs::remove_all(image.parent_path());
+    const Outcome idle =
+        Download({silent, url}, image, [](quorrin_download_mgr& mgr) { mgr.zero_rate_count = 19; });
+    EXPECT_EQ(idle.error, "");
+    EXPECT_EQ(ReadBytes(image), content);
+    EXPECT_EQ(Count(idle.requests, "\"GET\", \"path\": \"/image.bin?mode=stall"), 2)
+        << "the first attempt retries its link, the second idle one moves on";
+
+    // Each stalled attempt that received data retries the same link with a resumed range.
+    fs::remove_all(image.parent_path());
+    const Outcome stalls = Download({url + "?mode=stall&after=1048576&seconds=30"}, image,
+                                    [](quorrin_download_mgr& mgr) { mgr.zero_rate_count = 19; });
+    EXPECT_EQ(stalls.error, "");
+    EXPECT_EQ(ReadBytes(image), content);
+    EXPECT_NE(stalls.requests.find("\"range\": \"bytes=1048576-\""), std::string::npos);
+    EXPECT_NE(stalls.requests.find("\"range\": \"bytes=2097152-\""), std::string::npos);
+}
+
+TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
+    const fs::path image = kRoot / "stop" / "image.qrn";
+    fs::remove_all(image.parent_path());
+    testenv::Fetch(testenv::ServerUrl() + "/__reset");
+    g_urlMgr.SetSavePath(image.string());
+    g_urlMgr.SelectList({url + "?mode=stall&after=500000&seconds=30"});
+    auto mgr = std::make_unique<quorrin_download_mgr>();
+    mgr->Start();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    double done = 0, total = 0, speed = 0;
+    mgr->QueryProgress(done, total, speed);
+    EXPECT_DOUBLE_EQ(total, double(kSize) / kMiB);
+    const auto asked = std::chrono::steady_clock::now();
+    mgr->stop_requested = true;
+    mgr->worker.interrupt();
+    mgr->worker.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+    EXPECT_TRUE(mgr->finished);
+    EXPECT_EQ(mgr->error_text, kUserStop);
+    mgr.reset();
+    EXPECT_EQ(ReadBytes(image), content.substr(0, 500000)) << "what arrived is kept";
+    EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize);
+}
+
+TEST_F(DownloadMgrTest, SpeedFigureIsFivePointThreeTimesTheAverageRate) {
+    g_urlMgr.SelectList({url});
+    quorrin_download_mgr mgr;
+    mgr.average_rate = 100;
+    mgr.downloaded = 3 * kMiB;
+    double done = 0, total = 0, speed = 0;
+    mgr.QueryProgress(done, total, speed);
+    EXPECT_DOUBLE_EQ(speed, 530);
+    EXPECT_DOUBLE_EQ(done, 3);
+    EXPECT_TRUE(mgr.finished) << "finished before Start";
+}
+
+}  // namespace
