@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Serves generated files of 256 MiB and 1 GiB from nginx on loopback and downloads each several
+# times, in turns, with quorrin-bench (the real engine), the reference downloader (the least this
+# platform can do under Wine) and native curl; prints medians and ratios.
+# Usage: bench/run-bench.sh [RUNS]   (QUORRIN_BUILD_DIR picks the build, default build/)
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build=${QUORRIN_BUILD_DIR:-$root/build}
+runs=${1:-3}
+work=$(mktemp -d /tmp/quorrin-bench.XXXXXX)
+out_unix=$build/sandbox/d/bench
+nginx_pid=
+cleanup() {
+  [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
+  rm -rf "$work" "$out_unix"
+}
+trap cleanup EXIT
+mkdir -p "$work/www" "$work/tmp" "$out_unix"
+
+port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+cat >"$work/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid $work/nginx.pid;
+error_log $work/error.log;
+events { worker_connections 64; }
+http {
+  access_log off;
+  sendfile on;
+  client_body_temp_path $work/tmp; proxy_temp_path $work/tmp; fastcgi_temp_path $work/tmp;
+  uwsgi_temp_path $work/tmp; scgi_temp_path $work/tmp;
+  server { listen 127.0.0.1:$port; root $work/www; }
+}
+CONF
+/usr/sbin/nginx -c "$work/nginx.conf" -p "$work" &
+nginx_pid=$!
+for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
+
+run_wine() { "$build/wine-run.sh" "$@"; }
+# One measurement: prints "wall cpu peak_ws_mib".
+measure() {
+  local tool=$1 name=$2 line
+  rm -f "$out_unix"/* 
+  case $tool in
+    engine)
+      line=$(run_wine "$build/bench/quorrin-bench.exe" --config "http://127.0.0.1:$port/$name.ini" \
+        --choice 3 --out 'D:\bench\image.qrn' | tail -1) ;;
+    reference)
+      line=$(run_wine "$build/bench/reference-download.exe" "http://127.0.0.1:$port/$name" \
+        'D:\bench\image.qrn' | tail -1) ;;
+    curl)
+      line=$( { /usr/bin/time -f 'TIME %e %U %S %M' curl -s -o "$out_unix/image.qrn" \
+        "http://127.0.0.1:$port/$name"; } 2>&1 | awk '/^TIME/ {printf "wall=%s cpu=%.3f peak_ws_mib=%.1f", $2, $3+$4, $5/1024}') ;;
+  esac
+  cmp -s "$out_unix/image.qrn" "$work/www/$name" || { echo "MISMATCH $tool $name: $line" >&2; exit 1; }
+  echo "$line" | sed -E 's/.*wall=([0-9.]+).*cpu=([0-9.]+) peak_ws_mib=([0-9.]+).*/\1 \2 \3/'
+}
+
+median() { sort -n | awk '{a[NR]=$1} END {print (NR%2 ? a[(NR+1)/2] : (a[NR/2]+a[NR/2+1])/2)}'; }
+
+for mib in 256 1024; do
+  name=image$mib.bin
+  head -c $((mib * 1048576)) /dev/urandom >"$work/www/$name"
+  printf '[WINXPWP]\nurlcount=0\n[WIN7WP]\nurlcount=1\nurl1=http://127.0.0.1:%s/%s\n[WINXP]\nurlcount=0\n[WIN7]\nurlcount=0\n' \
+    "$port" "$name" >"$work/www/$name.ini"
+  declare -A wall=() cpu=() ws=()
+  for ((i = 1; i <= runs; i++)); do
+    for tool in engine reference curl; do
+      read -r w c m < <(measure "$tool" "$name")
+      wall[$tool]+="$w "; cpu[$tool]+="$c "; ws[$tool]+="$m "
+      echo "run $i $tool ${mib}MiB: wall ${w}s cpu ${c}s peak ${m}MiB"
+    done
+  done
+  echo "== ${mib} MiB, medians of $runs =="
+  declare -A mw=() mc=() mm=()
+  for tool in engine reference curl; do
+    mw[$tool]=$(tr ' ' '\n' <<<"${wall[$tool]}" | grep . | median)
+    mc[$tool]=$(tr ' ' '\n' <<<"${cpu[$tool]}" | grep . | median)
+    mm[$tool]=$(tr ' ' '\n' <<<"${ws[$tool]}" | grep . | median)
+    awk -v t=$tool -v w=${mw[$tool]} -v c=${mc[$tool]} -v m=${mm[$tool]} -v s=$mib \
+      'BEGIN {printf "%-10s wall %6.2fs  %7.1f MiB/s  cpu %6.2fs (%.2fs/GiB)  peak %6.1f MiB\n", t, w, s/w, c, c*1024/s, m}'
+  done
+  awk -v e=${mw[engine]} -v r=${mw[reference]} -v n=${mw[curl]} -v ec=${mc[engine]} -v rc=${mc[reference]} \
+    'BEGIN {printf "throughput engine/reference %.2f, engine/native curl %.2f; cpu engine/reference %.2f\n", r/e, n/e, ec/rc}'
+  unset wall cpu ws mw mc mm
+  rm -f "$work/www/$name" "$work/www/$name.ini"
+done
