@@ -275,7 +275,15 @@ BOOL CSomWndManager::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     return ::PostMessageW(m_hWnd, msg, wParam, lParam);
 }
 
+void CSomWndManager::Invalidate(const RECT& rc) {
+    // Without a window yet, a NULL handle would invalidate every window of the desktop.
+    if (m_hWnd)
+        InvalidateRect(m_hWnd, &rc, FALSE);
+}
+
 void CSomWndManager::InvalidateAndUpdate(const RECT& rc) {
+    if (!m_hWnd)
+        return;
     InvalidateRect(m_hWnd, &rc, FALSE);
     if (m_bImmediate)
         UpdateWindow(m_hWnd);
@@ -288,7 +296,7 @@ void CSomWndManager::MoveWnd(CSomWnd* w, int x, int y, int cx, int cy) {
     if (!moved && !sized)
         return;
     if (IsVisible(w))
-        InvalidateRect(m_hWnd, &old, FALSE);
+        Invalidate(old);
     SetRect(&w->m_rc, x, y, x + cx, y + cy);
     if (moved)
         w->OnMove(x, y);
@@ -303,7 +311,7 @@ void CSomWndManager::SizeWnd(CSomWnd* w, int cx, int cy) {
     if (old.right - old.left == cx && old.bottom - old.top == cy)
         return;
     if (IsVisible(w))
-        InvalidateRect(m_hWnd, &old, FALSE);
+        Invalidate(old);
     w->m_rc.right = w->m_rc.left + cx;
     w->m_rc.bottom = w->m_rc.top + cy;
     w->OnSize(cx, cy);
@@ -316,7 +324,7 @@ void CSomWndManager::SetWndPos(CSomWnd* w, int x, int y) {
     if (old.left == x && old.top == y)
         return;
     if (IsVisible(w))
-        InvalidateRect(m_hWnd, &old, FALSE);
+        Invalidate(old);
     OffsetRect(&w->m_rc, x - old.left, y - old.top);
     w->OnMove(x, y);
     if (IsVisible(w))
@@ -324,6 +332,7 @@ void CSomWndManager::SetWndPos(CSomWnd* w, int x, int y) {
 }
 
 void CSomWndManager::RedrawWnd(CSomWnd* w, const RECT* rcPart, BOOL eraseHidden, int part) {
+    // Before the owner window exists there is nothing to draw on; GetDC(NULL) would be the screen.
     if (!m_bRedraw || !m_hWnd)
         return;
     const BOOL visible = IsVisible(w);
@@ -338,7 +347,7 @@ void CSomWndManager::RedrawWnd(CSomWnd* w, const RECT* rcPart, BOOL eraseHidden,
             return;
     }
     if (!m_bImmediate) {
-        InvalidateRect(m_hWnd, &area, FALSE);
+        Invalidate(area);
         return;
     }
     gdi::WindowDC dc(m_hWnd);

@@ -62,5 +62,6 @@ private:
     void OnHoverTimer();
     void OnPaintMessage(HDC dc);
     void OnDestroyMessage();
+    void Invalidate(const RECT& rc);
     void InvalidateAndUpdate(const RECT& rc);
 };

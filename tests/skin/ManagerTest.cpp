@@ -410,3 +410,28 @@ TEST(SkinManager, NoHandleLeftAfterManyRepaintsHoversAndADestroy) {
     }
     EXPECT_EQ(gdi::LiveHandles(), before);
 }
+
+TEST(SkinManager, ControlsPlacedBeforeTheWindowExistsTouchNoOtherWindow) {
+    SkinHostWindow bystander(200, 120);
+    Pump();
+    ValidateRect(bystander.Handle(), nullptr);
+
+    struct Owner : CSomWndManager {
+    } early;
+    ProbeWnd probe(kRed);
+    probe.m_pManager = &early;
+    probe.m_dwStyle = SWS_VISIBLE | SWS_TRANSPARENT;
+    early.AddWnd(&probe);
+    early.MoveWnd(&probe, 10, 10, 30, 30);
+    early.SetWndPos(&probe, 20, 20);
+    early.SizeWnd(&probe, 40, 40);
+    early.RedrawWnd(&probe, nullptr, TRUE, 0);
+    early.LockUpdate();
+    early.RedrawWnd(&probe, nullptr, TRUE, 0);
+    early.UnlockUpdate();
+
+    EXPECT_EQ(probe.m_paints, 0);
+    EXPECT_FALSE(HasUpdateRegion(bystander.Handle()));
+    const RECT placed{20, 20, 60, 60};
+    EXPECT_TRUE(EqualRect(&probe.m_rc, &placed));
+}
