@@ -16,6 +16,8 @@ cleanup() {
 }
 trap cleanup EXIT
 mkdir -p "$work/www" "$work/tmp" "$out_unix"
+# nginx's workers run as another user: they must be able to read the files.
+chmod 755 "$work"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cat >"$work/nginx.conf" <<CONF
@@ -40,7 +42,7 @@ run_wine() { "$build/wine-run.sh" "$@"; }
 # One measurement: prints "wall cpu peak_ws_mib".
 measure() {
   local tool=$1 name=$2 line
-  rm -f "$out_unix"/* 
+  rm -f "$out_unix"/image.qrn*
   case $tool in
     engine)
       line=$(run_wine "$build/bench/quorrin-bench.exe" --config "http://127.0.0.1:$port/$name.ini" \
@@ -52,7 +54,7 @@ measure() {
       line=$( { /usr/bin/time -f 'TIME %e %U %S %M' curl -s -o "$out_unix/image.qrn" \
         "http://127.0.0.1:$port/$name"; } 2>&1 | awk '/^TIME/ {printf "wall=%s cpu=%.3f peak_ws_mib=%.1f", $2, $3+$4, $5/1024}') ;;
   esac
-  cmp -s "$out_unix/image.qrn" "$work/www/$name" || { echo "MISMATCH $tool $name: $line" >&2; exit 1; }
+  cmp -s "$out_unix/image.qrn" "$work/www/$name" || { echo "FAILED $tool $name: $line" >&2; exit 1; }
   echo "$line" | sed -E 's/.*wall=([0-9.]+).*cpu=([0-9.]+) peak_ws_mib=([0-9.]+).*/\1 \2 \3/'
 }
 
@@ -66,7 +68,8 @@ for mib in 256 1024; do
   declare -A wall=() cpu=() ws=()
   for ((i = 1; i <= runs; i++)); do
     for tool in engine reference curl; do
-      read -r w c m < <(measure "$tool" "$name")
+      figures=$(measure "$tool" "$name")
+      read -r w c m <<<"$figures"
       wall[$tool]+="$w "; cpu[$tool]+="$c "; ws[$tool]+="$m "
       echo "run $i $tool ${mib}MiB: wall ${w}s cpu ${c}s peak ${m}MiB"
     done
