@@ -18,6 +18,8 @@ trap cleanup EXIT
 mkdir -p "$work/www" "$work/tmp" "$out_unix"
 # nginx's workers run as another user: they must be able to read the files.
 chmod 755 "$work"
+# The engine opens its log in the current directory.
+cd "$work"
 
 port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 cat >"$work/nginx.conf" <<CONF
