@@ -92,8 +92,12 @@ std::int64_t quorrin_download_mgr::QueryRemoteSize() {
     curl_easy_setopt(h, CURLOPT_AUTOREFERER, 1L);
     // A windowed process has no standard output: the header bytes are dropped here.
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Discard);
+    // A stop must not wait for the probe's time limit on a server that answers nothing.
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProbeInfo);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     if (curl_easy_perform(h) != CURLE_OK) {
-        throw std::runtime_error(texts::ProbeFailed());
+        throw std::runtime_error(stop_requested ? texts::UserStop() : texts::ProbeFailed());
     }
     long status = 0;
     curl_off_t length = -1;
@@ -302,6 +306,10 @@ size_t quorrin_download_mgr::OnHeader(char* data, size_t size, size_t count, voi
         context.content_range = boost::algorithm::trim_copy(line.substr(14));
     }
     return size * count;
+}
+
+int quorrin_download_mgr::OnProbeInfo(void* mgr, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<quorrin_download_mgr*>(mgr)->stop_requested ? 1 : 0;
 }
 
 int quorrin_download_mgr::OnTransferInfo(void* userdata, curl_off_t, curl_off_t, curl_off_t,

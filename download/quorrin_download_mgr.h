@@ -78,5 +78,6 @@ private:
     bool Sample(const boost::posix_time::ptime& now);
     static size_t OnWrite(char* data, size_t size, size_t count, void* context);
     static size_t OnHeader(char* data, size_t size, size_t count, void* context);
+    static int OnProbeInfo(void* mgr, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
     static int OnTransferInfo(void* context, curl_off_t, curl_off_t, curl_off_t, curl_off_t);
 };

@@ -194,6 +194,12 @@ def mode_nolength(req, data, params):
     req.close_connection = True
 
 
+def mode_silent(req, data, params):
+    """Accepts the request and answers nothing for `seconds`, HEAD included."""
+    time.sleep(param(params, "seconds", 30))
+    req.close_connection = True
+
+
 MODES = {
     "normal": serve_normal,
     "pieces": mode_pieces,
@@ -206,6 +212,7 @@ MODES = {
     "redirect": mode_redirect,
     "wronglength": mode_wronglength,
     "nolength": mode_nolength,
+    "silent": mode_silent,
 }
 
 
