@@ -264,6 +264,20 @@ TEST_F(DownloadMgrTest, ZeroRateGiveUpChangesLinkOnlyAfterAnIdleRetry) {
     EXPECT_NE(stalls.requests.find("\"range\": \"bytes=2097152-\""), std::string::npos);
 }
 
+// Local failures end the download with a text; nothing on disk is removed.
+TEST_F(DownloadMgrTest, LocalFailuresEndWithAText) {
+    const fs::path base = kRoot / "local";
+    fs::remove_all(base);
+    // The image's directory is taken by a file.
+    WriteBytes(base / "blocked", "a file");
+    EXPECT_NE(Download({url}, base / "blocked" / "image.qrn").error, "");
+    EXPECT_EQ(ReadBytes(base / "blocked"), "a file");
+    // The image's path is a directory: its size cannot be read, and it cannot be opened.
+    fs::create_directories(base / "isdir" / "image.qrn");
+    EXPECT_NE(Download({url}, base / "isdir" / "image.qrn").error, "");
+    EXPECT_TRUE(fs::is_directory(base / "isdir" / "image.qrn"));
+}
+
 // The window's quit: stop, interrupt, join; neither the probe nor the transfer waits for data.
 TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
     struct Case {
