@@ -1,5 +1,6 @@
 #include "richtext/CSomTextButton.h"
 
+#include "skin/ButtonPress.h"
 #include <algorithm>
 
 #include "richtext/FontTable.h"
@@ -101,46 +102,25 @@ void CSomTextButton::OnPaint(HDC dc, int, int) {
 }
 
 BOOL CSomTextButton::OnLButtonDown(const POINT&) {
-    if (!m_bPressed) {
-        m_bPressed = true;
-        Redraw();
-        if (m_pManager)
-            m_pManager->SetCapture(this);
-    }
-    return TRUE;
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
-BOOL CSomTextButton::OnLButtonDblClk(const POINT& pt) {
-    return OnLButtonDown(pt);
+BOOL CSomTextButton::OnLButtonDblClk(const POINT&) {
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
 BOOL CSomTextButton::OnLButtonUp(const POINT&) {
-    if (m_bPressed && m_pManager)
-        m_pManager->ReleaseCapture(this);
-    return TRUE;
+    return ButtonPress::Up(*this, m_bPressed);
 }
 
 void CSomTextButton::OnCaptureChanged() {
-    if (!m_bPressed)
-        return;
-    m_bPressed = false;
-    Redraw();
-    // The command may end or block the window (a modal dialog runs inside it): the pressed
-    // state is already cleared and nothing of ours is touched afterwards.
-    if (m_bHover && m_pManager)
-        m_pManager->SendCommand(this, 0, static_cast<WORD>(m_nID));
+    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
 }
 
 void CSomTextButton::OnMouseEnter(const POINT&) {
-    if (m_bHover)
-        return;
-    m_bHover = true;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, true);
 }
 
 void CSomTextButton::OnMouseLeave() {
-    if (!m_bHover)
-        return;
-    m_bHover = false;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, false);
 }

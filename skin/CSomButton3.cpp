@@ -1,5 +1,6 @@
 #include "skin/CSomButton3.h"
 
+#include "skin/ButtonPress.h"
 #include "skin/CSomBitmap.h"
 #include "skin/ISomWndManager.h"
 
@@ -9,11 +10,6 @@ int CSomButton3::State() const {
     if (m_bHover && m_bPressed)
         return 2;
     return m_bHover ? 1 : 0;
-}
-
-void CSomButton3::Redraw() {
-    if (m_pManager)
-        m_pManager->RedrawWnd(this, nullptr, FALSE, 0);
 }
 
 void CSomButton3::OnCreate() {
@@ -39,45 +35,25 @@ void CSomButton3::OnPaint(HDC dc, int, int) {
     }
 }
 BOOL CSomButton3::OnLButtonDown(const POINT&) {
-    if (!m_bPressed) {
-        m_bPressed = true;
-        Redraw();
-        if (m_pManager)
-            m_pManager->SetCapture(this);
-    }
-    return TRUE;
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
-BOOL CSomButton3::OnLButtonDblClk(const POINT& pt) {
-    return OnLButtonDown(pt);
+BOOL CSomButton3::OnLButtonDblClk(const POINT&) {
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
 BOOL CSomButton3::OnLButtonUp(const POINT&) {
-    if (m_bPressed && m_pManager)
-        m_pManager->ReleaseCapture(this);
-    return TRUE;
+    return ButtonPress::Up(*this, m_bPressed);
 }
 
 void CSomButton3::OnCaptureChanged() {
-    if (!m_bPressed)
-        return;
-    m_bPressed = false;
-    Redraw();
-    // The command may destroy the window and this control with it: nothing is touched after.
-    if (m_bHover && m_pManager)
-        m_pManager->SendCommand(this, 0, static_cast<WORD>(m_nID));
+    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
 }
 
 void CSomButton3::OnMouseEnter(const POINT&) {
-    if (m_bHover)
-        return;
-    m_bHover = true;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, true);
 }
 
 void CSomButton3::OnMouseLeave() {
-    if (!m_bHover)
-        return;
-    m_bHover = false;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, false);
 }

@@ -26,5 +26,4 @@ public:
     CSomBitmap* m_pBack = nullptr;
 
 private:
-    void Redraw();
 };

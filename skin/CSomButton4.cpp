@@ -1,5 +1,6 @@
 #include "skin/CSomButton4.h"
 
+#include "skin/ButtonPress.h"
 #include <algorithm>
 
 #include "richtext/FontTable.h"
@@ -97,45 +98,25 @@ void CSomButton4::UpdateLayout() {
 }
 
 BOOL CSomButton4::OnLButtonDown(const POINT&) {
-    if (!m_bPressed) {
-        m_bPressed = true;
-        Redraw();
-        if (m_pManager)
-            m_pManager->SetCapture(this);
-    }
-    return TRUE;
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
-BOOL CSomButton4::OnLButtonDblClk(const POINT& pt) {
-    return OnLButtonDown(pt);
+BOOL CSomButton4::OnLButtonDblClk(const POINT&) {
+    return ButtonPress::Down(*this, m_bPressed);
 }
 
 BOOL CSomButton4::OnLButtonUp(const POINT&) {
-    if (m_bPressed && m_pManager)
-        m_pManager->ReleaseCapture(this);
-    return TRUE;
+    return ButtonPress::Up(*this, m_bPressed);
 }
 
 void CSomButton4::OnCaptureChanged() {
-    if (!m_bPressed)
-        return;
-    m_bPressed = false;
-    Redraw();
-    // The command may destroy the window and this control with it: nothing is touched after.
-    if (m_bHover && m_pManager)
-        m_pManager->SendCommand(this, 0, static_cast<WORD>(m_nID));
+    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
 }
 
 void CSomButton4::OnMouseEnter(const POINT&) {
-    if (m_bHover)
-        return;
-    m_bHover = true;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, true);
 }
 
 void CSomButton4::OnMouseLeave() {
-    if (!m_bHover)
-        return;
-    m_bHover = false;
-    Redraw();
+    ButtonPress::SetHover(*this, m_bHover, false);
 }
