@@ -61,9 +61,19 @@ quorrin_download_mgr::quorrin_download_mgr() : provider(&g_urlMgr) {
 }
 
 quorrin_download_mgr::~quorrin_download_mgr() {
-    if (worker.joinable()) {
-        worker.detach();
+    // A detached worker would go on writing into this object after it is freed.
+    StopAndWait();
+}
+
+void quorrin_download_mgr::StopAndWait() {
+    if (!worker.joinable()) {
+        return;
     }
+    if (!finished) {
+        stop_requested = true;
+        worker.interrupt();
+    }
+    worker.join();
 }
 
 void quorrin_download_mgr::Start() {
@@ -132,7 +142,7 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
     }
     switch (DecideResume(recorded, total_size, stored)) {
         case ResumeAction::Done:
-            downloaded = total_size;
+            downloaded = total_size.load();
             return false;
         case ResumeAction::Resume:
             downloaded = *stored;

@@ -43,19 +43,24 @@ public:
     quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
 
     void Start();
+    // Asks the worker to stop and waits for it to end; does nothing once it has been waited for.
+    // Both the window's quit and the destructor use it, so no worker outlives its manager.
+    void StopAndWait();
     // Megabytes stored, megabytes in all, and the speed figure shown as kilobytes per second.
     void QueryProgress(double& downloaded_mb, double& total_mb, double& speed) const;
 
+    // The window reads the counters and rates below while the worker writes them; they feed
+    // the display only, so each is atomic on its own and no lock ties them together.
     double interval_bytes = 0;
-    double current_rate = 0;
+    std::atomic<double> current_rate{0};
     double attempt_bytes = 0;
-    double average_rate = 0;
+    std::atomic<double> average_rate{0};
     boost::posix_time::ptime attempt_start;
     std::int32_t zero_rate_count = 0;
     // Set by the window; seen within about a second even while no data arrives.
     std::atomic<bool> stop_requested{false};
-    std::int64_t downloaded = 0;
-    std::int64_t total_size = 0;
+    std::atomic<std::int64_t> downloaded{0};
+    std::atomic<std::int64_t> total_size{0};
     // Written by the worker before it sets `finished`; empty after `finished` means complete.
     std::string error_text;
     std::string url;

@@ -120,14 +120,7 @@ public:
 protected:
     // Adds `control` to this manager at (x, y) with an empty size, visible and auto-sized.
     void CreateControl(CSomWnd& control, UINT id, int x, int y) {
-        control.m_pManager = this;
-        control.m_dwStyle = SWS_VISIBLE | SWS_AUTOSIZE;
-        control.m_nID = id;
-        control.m_rc = {x, y, x, y};
-        AddWnd(&control);
-        control.OnCreate();
-        control.OnMove(x, y);
-        control.OnSize(0, 0);
+        CSomWndManager::CreateControl(control, SWS_VISIBLE | SWS_AUTOSIZE, id, x, y);
     }
 
 private:

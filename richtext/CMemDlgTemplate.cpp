@@ -5,7 +5,7 @@
 void CMemDlgTemplate::Create(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
                              const wchar_t* className, WORD pointSize, const wchar_t* face) {
     DLGTEMPLATE header{};
-    header.style = style | DS_SETFONT;
+    header.style = face ? style | DS_SETFONT : style & ~static_cast<DWORD>(DS_SETFONT);
     header.dwExtendedStyle = exStyle;
     header.cdit = 0;
     header.x = x;
@@ -17,8 +17,10 @@ void CMemDlgTemplate::Create(DWORD style, DWORD exStyle, short x, short y, short
     m_data.push_back(0);  // no menu
     AppendString(className ? className : L"");
     AppendString(L"");  // caption
-    m_data.push_back(pointSize);
-    AppendString(face);
+    if (face) {
+        m_data.push_back(pointSize);
+        AppendString(face);
+    }
 }
 
 const DLGTEMPLATE* CMemDlgTemplate::Get() const {

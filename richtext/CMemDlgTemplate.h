@@ -7,10 +7,11 @@
 
 class CMemDlgTemplate {
 public:
-    // Position and size are dialog units. DS_SETFONT is added to `style`; the caption is empty
-    // and there is no menu.
+    // Position and size are dialog units; the caption is empty and there is no menu. With a
+    // `face`, DS_SETFONT is added to `style` and the font is written; without one the template
+    // has no font and DS_SETFONT is cleared, so the dialog keeps the system font.
     void Create(DWORD style, DWORD exStyle, short x, short y, short cx, short cy,
-                const wchar_t* className, WORD pointSize, const wchar_t* face);
+                const wchar_t* className, WORD pointSize = 0, const wchar_t* face = nullptr);
 
     bool IsValid() const { return !m_data.empty(); }
     // Valid until the next Create or the object's destruction.

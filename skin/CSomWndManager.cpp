@@ -230,6 +230,21 @@ BOOL CSomWndManager::AddWnd(CSomWnd* w) {
     return TRUE;
 }
 
+BOOL CSomWndManager::CreateControl(CSomWnd& control, DWORD style, UINT id, int x, int y) {
+    control.m_pManager = this;
+    control.m_dwStyle = style;
+    control.m_nID = id;
+    control.m_rc = {x, y, x, y};
+    if (!AddWnd(&control)) {
+        control.m_pManager = nullptr;
+        return FALSE;
+    }
+    control.OnCreate();
+    control.OnMove(x, y);
+    control.OnSize(0, 0);
+    return TRUE;
+}
+
 BOOL CSomWndManager::RemoveWnd(CSomWnd* w) {
     if (w && w == m_pCapture) {
         ReleaseCapture(w);

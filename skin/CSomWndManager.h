@@ -44,6 +44,10 @@ public:
 
     // Shows or hides a control, repainting what lies beneath it when it disappears.
     void ShowWnd(CSomWnd* w, BOOL show);
+    // Attaches `control` with the creation protocol every owner follows: an empty rectangle at
+    // (x, y), added last (lowest), then OnCreate, OnMove and OnSize(0, 0). The owner places or
+    // sizes it afterwards, or it sizes itself from its image. FALSE when it could not be added.
+    BOOL CreateControl(CSomWnd& control, DWORD style, UINT id, int x, int y);
 
     BOOL m_bRedraw = TRUE;
     BOOL m_bImmediate = TRUE;

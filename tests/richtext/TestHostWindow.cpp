@@ -25,14 +25,7 @@ TestHostWindow::~TestHostWindow() {
 }
 
 void TestHostWindow::Add(CSomWnd& control, DWORD style, UINT id, int x, int y) {
-    control.m_pManager = this;
-    control.m_dwStyle = style;
-    control.m_nID = id;
-    control.m_rc = {x, y, x, y};
-    AddWnd(&control);
-    control.OnCreate();
-    control.OnMove(x, y);
-    control.OnSize(0, 0);
+    CreateControl(control, style, id, x, y);
 }
 
 void TestHostWindow::MouseMove(int x, int y) {

@@ -68,14 +68,7 @@ LRESULT CALLBACK SkinHostWindow::WindowProc(HWND hWnd, UINT msg, WPARAM wParam, 
 }
 
 void SkinHostWindow::Add(CSomWnd& control, DWORD style, UINT id, int x, int y, int cx, int cy) {
-    control.m_pManager = this;
-    control.m_dwStyle = style;
-    control.m_nID = id;
-    control.m_rc = {x, y, x, y};
-    AddWnd(&control);
-    control.OnCreate();
-    control.OnMove(x, y);
-    control.OnSize(0, 0);
+    CreateControl(control, style, id, x, y);
     if (cx || cy)
         SizeWnd(&control, cx, cy);
 }

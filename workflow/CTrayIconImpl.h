@@ -1,0 +1,126 @@
+// The notification-area icon of a window: added once, removed with the window object; a double
+// click toggles the window and a right click opens the restore-or-quit menu. T is the window
+// class, which provides m_hWnd.
+#pragma once
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include "workflow/MainTexts.h"
+
+// The command ids the tray menu sends to the window.
+enum : WORD {
+    ID_TRAY_RESTORE = 513,
+    ID_TRAY_EXIT = 514,
+};
+
+template <class T>
+class CTrayIconImpl {
+public:
+    CTrayIconImpl() : m_nTrayMessage(RegisterWindowMessageW(L"WM_TRAYICON")) {}
+    virtual ~CTrayIconImpl() {
+        RemoveTrayIcon();
+        if (m_nid.hIcon)
+            DestroyIcon(m_nid.hIcon);
+    }
+    CTrayIconImpl(const CTrayIconImpl&) = delete;
+    CTrayIconImpl& operator=(const CTrayIconImpl&) = delete;
+
+    // Adds the icon for `window` unless it is there already. The tray keeps `icon` and destroys
+    // it with itself.
+    void AddTrayIcon(HWND window, HICON icon, const wchar_t* tip) {
+        if (m_bInstalled) {
+            if (icon)
+                DestroyIcon(icon);
+            return;
+        }
+        if (m_nid.hIcon)
+            DestroyIcon(m_nid.hIcon);
+        m_nid.cbSize = sizeof m_nid;
+        m_nid.hWnd = window;
+        m_nid.uID = 0xFFFFFFFF;
+        m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+        m_nid.uCallbackMessage = m_nTrayMessage;
+        m_nid.hIcon = icon;
+        lstrcpynW(m_nid.szTip, tip, 128);
+        m_bInstalled = Shell_NotifyIconW(NIM_ADD, &m_nid) != FALSE;
+    }
+
+    void RemoveTrayIcon() {
+        if (!m_bInstalled)
+            return;
+        m_nid.uFlags = 0;
+        Shell_NotifyIconW(NIM_DELETE, &m_nid);
+        m_bInstalled = false;
+    }
+
+    // The tray message: wParam is the icon id, the low word of lParam the mouse message.
+    LRESULT OnTrayNotify(WPARAM, LPARAM lParam) {
+        const HWND window = static_cast<T*>(this)->m_hWnd;
+        switch (LOWORD(lParam)) {
+            case WM_RBUTTONUP: {
+                POINT cursor{};
+                GetCursorPos(&cursor);
+                ShowTrayMenu(cursor);
+                PostMessageW(window, WM_NULL, 0, 0);
+                break;
+            }
+            case WM_LBUTTONDBLCLK:
+                if (IsIconic(window)) {
+                    ShowWindow(window, SW_RESTORE);
+                } else if (!IsWindowVisible(window)) {
+                    ShowWindow(window, SW_SHOW);
+                    BringWindowToTop(window);
+                    SetForegroundWindow(window);
+                } else {
+                    ShowWindow(window, SW_HIDE);
+                }
+                break;
+            default:
+                break;
+        }
+        return 0;
+    }
+
+    // Shows the two-item menu at the screen point `pt` and posts the chosen command (0 when the
+    // menu was dismissed) to the window.
+    void ShowTrayMenu(POINT pt) {
+        const HWND window = static_cast<T*>(this)->m_hWnd;
+        PopupMenu menu;
+        if (!menu.handle)
+            return;
+        AppendMenuW(menu.handle, MF_STRING, ID_TRAY_RESTORE, main_texts::kTrayRestore);
+        AppendMenuW(menu.handle, MF_STRING, ID_TRAY_EXIT, main_texts::kTrayExit);
+        if (!MonitorFromPoint(pt, MONITOR_DEFAULTTONULL)) {
+            MONITORINFO info{};
+            info.cbSize = sizeof info;
+            if (GetMonitorInfoW(MonitorFromPoint(pt, MONITOR_DEFAULTTONEAREST), &info)) {
+                if (pt.x < info.rcWork.left)
+                    pt.x = info.rcWork.left;
+                if (pt.x > info.rcWork.right)
+                    pt.x = info.rcWork.right;
+            }
+        }
+        // Without the foreground the menu would not close when the user clicks elsewhere.
+        SetForegroundWindow(window);
+        const UINT command = static_cast<UINT>(TrackPopupMenu(
+            menu.handle, TPM_RETURNCMD | TPM_BOTTOMALIGN, pt.x, pt.y, 0, window, nullptr));
+        PostMessageW(window, WM_COMMAND, command, 0);
+    }
+
+    UINT m_nTrayMessage;
+    bool m_bInstalled = false;
+    NOTIFYICONDATAW m_nid{};
+
+private:
+    struct PopupMenu {
+        HMENU handle = CreatePopupMenu();
+        PopupMenu() = default;
+        PopupMenu(const PopupMenu&) = delete;
+        PopupMenu& operator=(const PopupMenu&) = delete;
+        ~PopupMenu() {
+            if (handle)
+                DestroyMenu(handle);
+        }
+    };
+};
