@@ -12,6 +12,8 @@
 #include "richtext/FontTable.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
+#include "tests/support/RealMouse.h"
+#include "tests/support/WaitFor.h"
 #include "skin/GdiHandle.h"
 
 namespace {
@@ -38,16 +40,6 @@ void OnDialogThread(HWND dialog, const std::function<void()>& work) {
     SendMessageW(dialog, kRunOnDialogThread, 0, reinterpret_cast<LPARAM>(&work));
 }
 
-// Polls `done` for up to five seconds.
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 250; ++i) {
-        if (done())
-            return true;
-        Sleep(20);
-    }
-    return done();
-}
-
 HWND FindDialogOf(DWORD threadId) {
     HWND found = nullptr;
     WaitFor([&] {
@@ -62,45 +54,6 @@ HWND FindDialogOf(DWORD threadId) {
     });
     return found;
 }
-
-// Real mouse input at client point (x, y) of `window`, as a user's hand gives it.
-class Mouse {
-public:
-    explicit Mouse(HWND window) : m_window(window) {}
-    void MoveTo(int x, int y) {
-        POINT pt{x, y};
-        ClientToScreen(m_window, &pt);
-        SetCursorPos(pt.x, pt.y);
-        Sleep(50);
-    }
-    void Press() { Button(MOUSEEVENTF_LEFTDOWN); }
-    void Release() { Button(MOUSEEVENTF_LEFTUP); }
-    // Press at `from`, move in steps by (dx, dy), release.
-    void Drag(POINT from, int dx, int dy) {
-        MoveTo(from.x, from.y);
-        Press();
-        for (int step = 1; step <= 4; ++step)
-            MoveToScreen(m_start.x + dx * step / 4, m_start.y + dy * step / 4);
-        Release();
-    }
-
-private:
-    void Button(DWORD flags) {
-        GetCursorPos(&m_start);
-        INPUT input{};
-        input.type = INPUT_MOUSE;
-        input.mi.dwFlags = flags;
-        SendInput(1, &input, sizeof input);
-        Sleep(50);
-    }
-    void MoveToScreen(int x, int y) {
-        SetCursorPos(x, y);
-        Sleep(50);
-    }
-
-    HWND m_window;
-    POINT m_start{};
-};
 
 // Runs the dialog modally on this thread over a plain owner window while `drive` acts on it
 // from another thread. Whatever `drive` leaves open is closed with IDCANCEL afterwards, and
@@ -233,7 +186,7 @@ TEST(WarnDialog, LooksAsDesignedAndEndsWithOkThroughTheOkButton) {
             }
             EXPECT_NEAR((left + right) / 2.0, 281, 1.5) << "caption not centred";
             EXPECT_NEAR((top + bottom) / 2.0, 184.5, 2) << "caption not centred";
-            Mouse mouse(window);
+            RealMouse mouse(window);
             mouse.MoveTo(281, 184);
             const ScreenPixels hovered = ScreenPixels::Capture(WindowRect(window));
             EXPECT_NE(hovered.At(256, 176), at(256, 176)) << "no hover frame";
@@ -283,7 +236,7 @@ TEST(WarnDialog, TheCloseButtonEndsWithCancel) {
     const INT_PTR result = RunDialog(
         dialog,
         [](HWND window) {
-            Mouse mouse(window);
+            RealMouse mouse(window);
             mouse.MoveTo(335, 12);
             mouse.Press();
             mouse.Release();
