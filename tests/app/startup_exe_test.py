@@ -1,13 +1,20 @@
 #!/usr/bin/env python3
-"""Runs the real Quorrin.exe under Wine through its start-up paths: no configuration server,
-a configuration server, and a second instance.
+"""Runs the real Quorrin.exe under Wine: no configuration server, the whole road from the
+configuration to a started installer stand-in and a hidden window, the quit from the tray
+menu, and a second instance.
 
-Environment: QUORRIN_WINE_RUN (the Wine wrapper), QUORRIN_EXE, QUORRIN_TOOLS (folder of the
-test tools), QUORRIN_CONFIG_PORT (the port of the configured host), QUORRIN_WORK (scratch dir).
+The program's configuration host is fixed when it is built (127.0.0.1 and a port). So that
+nothing else on the machine can hold that port, the test runs in a network namespace of its
+own (the caller starts it under `unshare -n`), with a Wine prefix of its own: Wine's sockets
+belong to its wineserver, which must live in the same namespace.
+
+Environment: QUORRIN_WINE_RUN (the Wine wrapper), QUORRIN_EXE, QUORRIN_BUILD (the build
+directory, where the program finds .\\res\\ and the installer stand-in), QUORRIN_TOOLS (folder
+of the test tools), QUORRIN_CONFIG_PORT (the port of the configured host), QUORRIN_WORK
+(scratch dir).
 """
 import json
 import os
-import socket
 import subprocess
 import sys
 import unittest
@@ -19,17 +26,23 @@ from with_server import start_server  # noqa: E402
 
 WINE = os.environ["QUORRIN_WINE_RUN"]
 EXE = os.environ["QUORRIN_EXE"]
+BUILD = Path(os.environ["QUORRIN_BUILD"])
 TOOLS = Path(os.environ["QUORRIN_TOOLS"])
 PORT = int(os.environ["QUORRIN_CONFIG_PORT"])
 WORK = Path(os.environ["QUORRIN_WORK"])
+PREFIX = BUILD / "wineprefix-netns"
+SANDBOX = BUILD / "sandbox-netns"
+GHOFILE = SANDBOX / "d" / "ghofile"
+IMAGE_SIZE = 3 * 1024 * 1024 + 77
+# Client centre of the Start button.
+START = ("430", "413")
+ID_TRAY_EXIT = "514"
 
-CONFIG = (b"[WINXPWP]\nurlcount=1\nurl1=http://127.0.0.1/xp.qrn\n[WIN7WP]\nurlcount=0\n"
-          b"[WINXP]\nurlcount=0\n[WIN7]\nurlcount=0\n")
 
-
-def port_free(port):
-    with socket.socket() as s:
-        return s.connect_ex(("127.0.0.1", port)) != 0
+def config(host):
+    return (f"[WINXPWP]\nurlcount=1\nurl1=http://{host}/xp.qrn\n"
+            f"[WIN7WP]\nurlcount=1\nurl1=http://{host}/win7u32.qrn\n"
+            "[WINXP]\nurlcount=0\n[WIN7]\nurlcount=0\n").encode()
 
 
 def requests_seen(port):
@@ -37,10 +50,45 @@ def requests_seen(port):
         return json.load(reply)
 
 
+def wine_env():
+    env = dict(os.environ, QUORRIN_WINE_PREFIX=str(PREFIX), QUORRIN_WINE_SANDBOX=str(SANDBOX))
+    return env
+
+
+def wineserver_kill():
+    subprocess.run(["wineserver", "-k"], env=dict(wine_env(), WINEPREFIX=str(PREFIX)),
+                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def wine(*args, timeout=120, capture=False):
+    # No pipes unless asked: Wine's helper processes inherit them and would keep them open.
+    out = subprocess.PIPE if capture else subprocess.DEVNULL
+    return subprocess.run([WINE, *args], env=wine_env(), cwd=BUILD, stdin=subprocess.DEVNULL,
+                          stdout=out, stderr=subprocess.DEVNULL, text=True, timeout=timeout)
+
+
+def drive(*steps, timeout=180):
+    done = wine(str(TOOLS / "main_window_driver.exe"), *steps, timeout=timeout, capture=True)
+    return done.returncode, done.stdout
+
+
+def set_windows_version(version):
+    key = r"HKCU\Software\Wine"
+    if version:
+        wine("reg", "add", key, "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
+    else:
+        wine("reg", "delete", key, "/v", "Version", "/f")
+
+
 class Server:
     def __enter__(self):
         WORK.mkdir(parents=True, exist_ok=True)
-        (WORK / "kestrin_1_0.ini").write_bytes(CONFIG)
+        (WORK / "kestrin_1_0.ini").write_bytes(config(f"127.0.0.1:{PORT}"))
+        self.images = {}
+        for name in ("xp.qrn", "win7u32.qrn"):
+            data = os.urandom(IMAGE_SIZE)
+            (WORK / name).write_bytes(data)
+            self.images[name] = data
         self.proc, self.port = start_server(PORT, WORK)
         return self
 
@@ -49,19 +97,22 @@ class Server:
         self.proc.wait(timeout=5)
 
 
-def run_exe(timeout=60):
-    # No pipes: Wine's helper processes inherit them and would keep them open.
-    return subprocess.run([WINE, EXE], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, timeout=timeout).returncode
-
-
 class StartupExe(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
+        wineserver_kill()
+
+    @classmethod
+    def tearDownClass(cls):
+        wineserver_kill()
+
     def test_without_configuration_server_only_the_network_message_appears(self):
-        self.assertTrue(port_free(PORT), f"port {PORT} of the configured host is in use")
-        program = subprocess.Popen([WINE, EXE])
+        program = subprocess.Popen([WINE, EXE], env=wine_env(), cwd=BUILD,
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
         try:
-            probe = subprocess.run([WINE, str(TOOLS / "msgbox_probe.exe"), "抱歉", "30000"],
-                                   capture_output=True, text=True, timeout=60)
+            probe = wine(str(TOOLS / "msgbox_probe.exe"), "抱歉", "30000", capture=True)
             self.assertEqual(probe.returncode, 0, probe.stdout)
             lines = dict(line.split(" ", 1) for line in probe.stdout.splitlines() if " " in line)
             self.assertEqual(lines["TEXT"], "无法连接云服务器， 请检查网络!")
@@ -71,21 +122,54 @@ class StartupExe(unittest.TestCase):
             if program.poll() is None:
                 program.kill()
 
-    def test_fetches_the_configuration_and_ends_normally(self):
-        with Server() as server:
-            self.assertEqual(run_exe(), 0)
-            seen = requests_seen(server.port)
-            self.assertEqual([r["path"] for r in seen], ["/kestrin_1_0.ini"])
-            # The server's header parser drops the agent's trailing blank.
-            self.assertEqual(seen[0]["user_agent"].rstrip(), "Opera/9.27 (Windows NT 5.2; U; zh-cn)")
+    def test_the_whole_road_ends_with_the_installer_started_and_the_window_hidden(self):
+        # Wine reports Windows 7 by default: XP is refused and the Windows 7 image chosen. As
+        # Windows XP the window recommends and picks the XP image.
+        for version, image, marker, other in (("", "win7u32.qrn", "win7.cfg", "xp.cfg"),
+                                              ("winxp", "xp.qrn", "xp.cfg", "win7.cfg")):
+            with self.subTest(version=version or "default"), Server() as server:
+                set_windows_version(version)
+                subprocess.run(["rm", "-rf", str(GHOFILE)], check=True)
+                GHOFILE.mkdir(parents=True)
+                (GHOFILE / other).write_bytes(b"stale")
+                (GHOFILE / "QrnOneKey.exe").write_bytes(b"an older installer")
+                program = subprocess.Popen([WINE, EXE], env=wine_env(), cwd=BUILD,
+                                           stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+                try:
+                    code, out = drive("wait-shown", "30000", "click", *START,
+                                      "wait-hidden", "120000")
+                    self.assertEqual(code, 0, out)
+                    receipt = (GHOFILE / "QrnOneKey.receipt.txt").read_text().splitlines()
+                    self.assertEqual(receipt[0], "COMMAND_LINE  /set")
+                    self.assertIn(f"FILE {marker} 0", receipt)
+                    self.assertIn(f"FILE {image} {IMAGE_SIZE}", receipt)
+                    self.assertFalse((GHOFILE / other).exists(), "the other marker stays")
+                    self.assertEqual((GHOFILE / image).read_bytes(), server.images[image])
+                    self.assertEqual((GHOFILE / "QrnOneKey.exe").read_bytes(),
+                                     (BUILD / "QrnOneKey.exe").read_bytes())
+                    paths = [r["path"] for r in requests_seen(server.port)]
+                    self.assertEqual(paths[0], "/kestrin_1_0.ini")
+                    self.assertIn(f"/{image}", paths)
+                    log = (BUILD / "debug.log").read_bytes().decode("gbk")
+                    self.assertIn("正在获取缓存位置->D:\\ghofile\\" + image, log)
+
+                    code, out = drive("command", ID_TRAY_EXIT, "wait-gone", "30000")
+                    self.assertEqual(code, 0, out)
+                    self.assertEqual(program.wait(timeout=30), 0)
+                finally:
+                    if program.poll() is None:
+                        program.kill()
+                    set_windows_version("")
 
     def test_a_second_instance_raises_the_first_without_touching_the_network(self):
         with Server() as server:
             holder = subprocess.Popen([WINE, str(TOOLS / "instance_holder.exe"), "30000"],
-                                      stdout=subprocess.PIPE, text=True)
+                                      env=wine_env(), cwd=BUILD, stdout=subprocess.PIPE,
+                                      text=True)
             try:
                 self.assertEqual(holder.stdout.readline().strip(), "READY")
-                self.assertEqual(run_exe(), 0)
+                self.assertEqual(wine(EXE, timeout=60).returncode, 0)
                 shown = holder.stdout.readline().split()
                 self.assertEqual(holder.wait(timeout=30), 0, "the first instance was not shown")
                 self.assertEqual(shown[0], "SHOWN")
