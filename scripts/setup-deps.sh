@@ -16,7 +16,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
   cmake ninja-build dpkg-dev xz-utils
   wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
-  nginx-light python3 python3-pil clang-format googletest curl
+  nginx-light python3 python3-pil clang-format googletest curl iproute2
 )
 
 missing=()
