@@ -5,6 +5,7 @@
 
 #include <curl/curl.h>
 
+#include "app/CenterOnWorkArea.h"
 #include "app/UserLocale.h"
 
 const wchar_t kInstanceMutexName[] =
@@ -16,32 +17,6 @@ namespace {
 constexpr wchar_t kSorryCaption[] = L"抱歉";
 constexpr wchar_t kNeedAdminText[] = L"您必须以管理员权限启动本程序!";
 constexpr wchar_t kNoConfigText[] = L"无法连接云服务器， 请检查网络!";
-
-// Centres a top-level window without a visible owner on the work area of its monitor.
-void CenterOnWorkArea(HWND window) {
-    RECT rc;
-    if (!GetWindowRect(window, &rc))
-        return;
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-        return;
-    const RECT& area = info.rcWork;
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    // Keep the window inside the work area when it is larger than what is left.
-    if (x + width > area.right)
-        x = area.right - width;
-    if (x < area.left)
-        x = area.left;
-    if (y + height > area.bottom)
-        y = area.bottom - height;
-    if (y < area.top)
-        y = area.top;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 void RaiseRunningInstance() {
     HWND running = FindWindowW(nullptr, kMainWindowTitle);

@@ -1,6 +1,7 @@
 #include "workflow/CMainDlg.h"
 
 #include "Deployment.h"
+#include "app/CenterOnWorkArea.h"
 #include "app/CloudConfig.h"
 #include "download/DebugLog.h"
 #include "download/UrlMgr.h"
@@ -27,30 +28,6 @@ constexpr int kMiniInstallHeight = 40;
 constexpr COLORREF kHeaderLink = 0x00FFFFFF;
 constexpr COLORREF kHeaderLinkHover = 0x0080E8FF;
 constexpr DWORD kTemplateStyle = WS_POPUP | WS_CLIPCHILDREN | WS_BORDER | DS_CENTER;
-
-// Centres a top-level window without a visible owner on the work area of its monitor.
-void CenterOnWorkArea(HWND window) {
-    RECT rc{};
-    GetWindowRect(window, &rc);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info))
-        return;
-    const RECT& area = info.rcWork;
-    const int width = rc.right - rc.left;
-    const int height = rc.bottom - rc.top;
-    int x = (area.left + area.right) / 2 - width / 2;
-    int y = (area.top + area.bottom) / 2 - height / 2;
-    if (x + width > area.right)
-        x = area.right - width;
-    if (x < area.left)
-        x = area.left;
-    if (y + height > area.bottom)
-        y = area.bottom - height;
-    if (y < area.top)
-        y = area.top;
-    SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-}
 
 int Width(const CSomWnd& w) {
     return w.m_rc.right - w.m_rc.left;
