@@ -315,6 +315,24 @@ TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
     }
 }
 
+TEST_F(DownloadMgrTest, DeletingARunningManagerStopsAndWaitsForItsWorker) {
+    const fs::path image = kRoot / "deleted" / "image.qrn";
+    fs::remove_all(image.parent_path());
+    g_urlMgr.SetSavePath(image.string());
+    g_urlMgr.SelectList({url + "?mode=pieces&size=4096&delay_ms=50"});
+    auto mgr = std::make_unique<quorrin_download_mgr>();
+    mgr->Start();
+    for (int i = 0; i < 100 && mgr->downloaded == 0; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_GT(mgr->downloaded, 0);
+    mgr.reset();
+    // A worker still running would hold the image open: it could not be removed.
+    boost::system::error_code error;
+    fs::remove(image, error);
+    EXPECT_FALSE(error) << error.message();
+}
+
 TEST_F(DownloadMgrTest, SpeedFigureIsFivePointThreeTimesTheAverageRate) {
     g_urlMgr.SelectList({url});
     quorrin_download_mgr mgr;

@@ -9,6 +9,7 @@
 #include <boost/filesystem.hpp>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <string>
 #include <thread>
 
@@ -56,15 +57,33 @@ public:
             result = 0;
             return TRUE;
         }
+        if (message == WM_PAINT) {
+            ++m_paints;
+            m_bPainting = true;
+            const BOOL handled = CMainDlg::ProcessWindowMessage(window, message, wParam, lParam,
+                                                                result, messageMapId);
+            m_bPainting = false;
+            return handled;
+        }
         return CMainDlg::ProcessWindowMessage(window, message, wParam, lParam, result,
                                               messageMapId);
     }
 
     bool ProbeXpRefusedNow() override { return m_refuseXp; }
     void EndProcess(UINT code) override { m_endedWith = static_cast<int>(code); }
+    // Counts what reaches the screen: whole paints, and backgrounds drawn outside of them (the
+    // immediate redraw of a single control).
+    void DrawBackground(HDC dc, const RECT* rc) override {
+        if (!m_bPainting)
+            ++m_immediateDraws;
+        CMainDlg::DrawBackground(dc, rc);
+    }
 
     bool m_refuseXp;
     int m_endedWith = -1;
+    int m_paints = 0;
+    int m_immediateDraws = 0;
+    bool m_bPainting = false;
 };
 
 void OnWindowThread(HWND window, const std::function<void()>& work) {
@@ -462,6 +481,45 @@ TEST(MainWindow, StartWithoutRoomSaysSoAndStaysOnTheChoice) {
         });
     });
     g_driveDType = DRIVE_FIXED;
+}
+
+TEST(MainWindow, APageChangeIsOneRepaint) {
+    ProbeMainDlg dialog(false);
+    RunMainWindow(dialog, [&](HWND window) {
+        for (int page : {CMainDlg::PAGE_PROGRESS, CMainDlg::PAGE_CHOOSE}) {
+            OnWindowThread(window, [&] {
+                UpdateWindow(window);
+                dialog.m_paints = 0;
+                dialog.m_immediateDraws = 0;
+                dialog.ShowPage(page);
+                EXPECT_EQ(dialog.m_paints, 1) << "page " << page;
+                EXPECT_EQ(dialog.m_immediateDraws, 0) << "page " << page;
+            });
+        }
+    });
+}
+
+TEST(MainWindow, ADownloadThatCannotStartSendsTheUserToALogThatSaysWhy) {
+    const auto savedLinks = g_cloudConfig.win7Urls;
+    g_cloudConfig.win7Urls.clear();
+    ProbeMainDlg dialog(true);
+    const DWORD uiThread = GetCurrentThreadId();
+    RunMainWindow(dialog, [&](HWND window) {
+        const POINT start = Centre(dialog.m_btnStart);
+        RealMouse(window).Click(start.x, start.y);
+        const HWND box = FindDialog(uiThread, window);
+        ASSERT_TRUE(box) << "no message";
+        PressOk(box);
+        EXPECT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+        OnWindowThread(window, [&] {
+            EXPECT_EQ(dialog.m_pDownloadMgr, nullptr);
+            EXPECT_EQ(dialog.m_nPage, CMainDlg::PAGE_PROGRESS) << "stays with its last status";
+        });
+    });
+    g_cloudConfig.win7Urls = savedLinks;
+    std::ifstream log("debug.log", std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    EXPECT_NE(text.find(ToAnsi(L"无法获取有效链接")), std::string::npos) << "the engine's reason";
 }
 
 TEST(MainWindow, ProgressTickShowsBarSpeedSizesAndMinutes) {
