@@ -9,9 +9,19 @@
 
 namespace {
 
+// The demo and the tests serve the configuration on a port chosen when they run; the program
+// they run is built exactly as a released one.
+constexpr wchar_t kHostVariable[] = L"QUORRIN_CONFIG_HOST";
+
+std::wstring ConfigHost() {
+    const wchar_t* fromEnvironment = _wgetenv(kHostVariable);
+    if (fromEnvironment && IsConfigHost(fromEnvironment))
+        return fromEnvironment;
+    return deployment::kConfigHost;
+}
+
 std::string ConfigAddress() {
-    const std::wstring wide =
-        std::wstring(L"http://") + deployment::kConfigHost + L"/kestrin_1_0.ini";
+    const std::wstring wide = L"http://" + ConfigHost() + L"/kestrin_1_0.ini";
     const int size = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0)
         return {};
@@ -22,6 +32,18 @@ std::string ConfigAddress() {
 }
 
 }  // namespace
+
+bool IsConfigHost(const std::wstring& host) {
+    if (host.empty() || host.size() > 255)
+        return false;
+    for (wchar_t c : host) {
+        const bool allowed = (c >= L'a' && c <= L'z') || (c >= L'A' && c <= L'Z') ||
+                             (c >= L'0' && c <= L'9') || c == L'.' || c == L'-' || c == L':';
+        if (!allowed)
+            return false;
+    }
+    return true;
+}
 
 bool FetchConfigFrom(const std::string& url, CloudConfig& config) {
     std::stringstream body;

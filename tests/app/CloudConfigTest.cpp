@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
+#include <cstdio>
 #include <deque>
 #include <string>
 
@@ -153,6 +156,42 @@ INSTANTIATE_TEST_SUITE_P(Documents, FetchConfigCases, testing::ValuesIn(kCases),
                                  name += isalnum(ch) ? ch : '_';
                              return name;
                          });
+
+TEST(FetchConfig, TheEnvironmentNamesTheHostOnlyWhenItIsAPlainHost) {
+    const struct {
+        const wchar_t* host;
+        bool valid;
+    } hosts[] = {
+        {L"127.0.0.1:18080", true},
+        {L"config.example-site.cn", true},
+        {L"[::1]:80", false},
+        {L"", false},
+        {L"a/b", false},
+        {L"a b", false},
+        {L"a\"b", false},
+        {L"h?x=1", false},
+        {L"user@h", false},
+    };
+    for (const auto& h : hosts)
+        EXPECT_EQ(IsConfigHost(h.host), h.valid) << testenv::Utf8(h.host);
+
+    const std::string document =
+        "[WINXPWP]\nurlcount=1\nurl1=http://h/xp\n[WIN7WP]\nurlcount=0\n[WINXP]\nurlcount=0\n"
+        "[WIN7]\nurlcount=0\n";
+    FILE* file = _wfopen((testenv::DocRoot() + L"\\kestrin_1_0.ini").c_str(), L"wb");
+    ASSERT_NE(file, nullptr);
+    std::fwrite(document.data(), 1, document.size(), file);
+    std::fclose(file);
+    const std::string host = testenv::ServerUrl().substr(7);
+    SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", host.c_str());
+    // The C runtime reads its own copy of the environment.
+    _putenv_s("QUORRIN_CONFIG_HOST", host.c_str());
+    g_cloudConfig = CloudConfig{};
+    EXPECT_TRUE(FetchConfig()) << host;
+    EXPECT_EQ(g_cloudConfig.xpUrls, std::deque<std::string>{"http://h/xp"});
+    _putenv_s("QUORRIN_CONFIG_HOST", "");
+    SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", nullptr);
+}
 
 TEST(FetchConfig, NoServerFails) {
     CloudConfig config;
