@@ -14,9 +14,18 @@ quorrin_build() {
 }
 
 xvfb_pid=
-# Starts Xvfb on a free display when none is set; quorrin_cleanup stops it.
+# Gives the programs a display: the caller's when one is set, else an Xvfb of our own on a free
+# display, which quorrin_cleanup stops. With "private" (the tests) never the caller's, so that no
+# test clicks on a user's desktop; QUORRIN_TEST_DISPLAY names a display to watch them on.
 quorrin_display() {
-  [[ -n ${DISPLAY:-} ]] && return 0
+  if [[ ${1:-} == private ]]; then
+    if [[ -n ${QUORRIN_TEST_DISPLAY:-} ]]; then
+      export DISPLAY=$QUORRIN_TEST_DISPLAY
+      return 0
+    fi
+  elif [[ -n ${DISPLAY:-} ]]; then
+    return 0
+  fi
   local n=90
   while [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]]; do n=$((n + 1)); done
   Xvfb ":$n" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &

@@ -325,7 +325,7 @@ void CMainDlg::OnChoiceClick(int x, int y) {
 void CMainDlg::OnStart() {
     WriteLog(main_texts::kLogSearching);
     FindTargetPath(m_nChoice, m_szImagePath, m_drives);
-    WriteLog(L"%s\r\n", m_szImagePath);
+    WriteLog(L"%s\n", m_szImagePath);
     if (m_szImagePath[0] == L'\0') {
         MessageBoxW(m_hWnd, main_texts::kNoRoom, main_texts::kTitle, MB_OK);
         return;
@@ -349,7 +349,7 @@ void CMainDlg::OnStart() {
     } catch (const std::exception& failure) {
         m_pDownloadMgr.reset();
         // The message sends the user to the log: the reason must be there.
-        debug_log.Write(std::string(failure.what()) + "\r\n");
+        debug_log.Write(std::string(failure.what()) + "\n");
     } catch (...) {
         m_pDownloadMgr.reset();
     }

@@ -199,7 +199,7 @@ bool ProbeXpRefused(int versionCode, const std::wstring& systemDir) {
             back = MoveFileW(moved.c_str(), boot) != FALSE;
         }
         if (!back)
-            WriteLog(L"无法将 %s 改回 %s, 错误码 %lu\r\n", moved.c_str(), boot, GetLastError());
+            WriteLog(L"无法将 %s 改回 %s, 错误码 %lu\n", moved.c_str(), boot, GetLastError());
     }
     return true;
 }

@@ -1,0 +1,344 @@
+#!/usr/bin/env python3
+"""The real Quorrin.exe under Wine and Xvfb, driven as a user drives it: real X mouse events
+(xdotool) on the window and on the notification area, results read from files, from the test
+server's request log and from the program's log.
+
+Each case serves its own configuration on a free loopback port and hands the program that
+host through QUORRIN_CONFIG_HOST, so the binary under test is the one that is released.
+
+Environment: QUORRIN_WINE_RUN (the Wine wrapper), QUORRIN_EXE, QUORRIN_BUILD (the build
+directory: the program's current directory, with .\\res\\ and the installer stand-in),
+QUORRIN_TOOLS (the test tools), QUORRIN_SANDBOX (the folder behind drive D:), QUORRIN_WORK
+(scratch dir), DISPLAY.
+"""
+import json
+import os
+import re
+import shutil
+import socket
+import subprocess
+import sys
+import time
+import unittest
+import urllib.request
+from pathlib import Path
+
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "server"))
+from with_server import start_server  # noqa: E402
+
+WINE = os.environ["QUORRIN_WINE_RUN"]
+EXE = os.environ["QUORRIN_EXE"]
+BUILD = Path(os.environ["QUORRIN_BUILD"])
+TOOLS = Path(os.environ["QUORRIN_TOOLS"])
+SANDBOX = Path(os.environ["QUORRIN_SANDBOX"])
+WORK = Path(os.environ["QUORRIN_WORK"])
+GHOFILE = SANDBOX / "d" / "ghofile"
+TITLE = "Quorrin一键装机"
+IMAGE_SIZE = 3 * 1024 * 1024 + 77
+# Client points of the Start button's and the minimise button's centres.
+START = (430, 413)
+MINIMISE = (785, 13)
+X_ENV = dict(os.environ, LANG="zh_CN.UTF-8", LC_ALL="zh_CN.UTF-8")
+
+
+def wait_until(check, seconds, what):
+    deadline = time.monotonic() + seconds
+    while time.monotonic() < deadline:
+        value = check()
+        if value:
+            return value
+        time.sleep(0.1)
+    raise AssertionError(f"timed out after {seconds} s waiting for {what}")
+
+
+def x_windows():
+    """(id, name, program, x, y, width, height) of every top-level X window."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True,
+                          env=X_ENV).stdout
+    found = []
+    for line in tree.splitlines():
+        m = re.match(r'\s+(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((?:"([^"]*)")?.*?\)\s+'
+                     r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)', line)
+        if m:
+            found.append((m[1], m[2], m[3], int(m[6]), int(m[7]), int(m[4]), int(m[5])))
+    return found
+
+
+def viewable(window_id):
+    state = subprocess.run(["xwininfo", "-id", window_id], capture_output=True, text=True,
+                           env=X_ENV).stdout
+    return "IsViewable" in state
+
+
+def main_window():
+    """The main window once it is shown at its full size."""
+    for w in x_windows():
+        if w[1] == TITLE and w[5] == 862 and viewable(w[0]):
+            return w
+    return None
+
+
+def wait_for_main_window():
+    window = wait_until(main_window, 60, "the main window")
+    # Its first paint follows the mapping.
+    time.sleep(0.5)
+    return window
+
+
+def xdotool(*args):
+    subprocess.run(["xdotool", *map(str, args)], check=True, env=X_ENV)
+    time.sleep(0.2)
+
+
+def click_client(point, button=1):
+    window = wait_for_main_window()
+    # The window has a one-pixel border around its client area.
+    xdotool("mousemove", window[3] + 1 + point[0], window[4] + 1 + point[1], "click", button)
+
+
+def quit_from_tray():
+    """Right click on the icon, then "点我退出", the menu's second item."""
+    tray = wait_until(lambda: next((w for w in x_windows() if w[1] == "Wine System Tray"), None),
+                      30, "the notification area")
+    xdotool("mousemove", tray[3] + tray[6] // 2, tray[4] + tray[6] // 2, "click", 3)
+    menu = wait_until(lambda: next((w for w in x_windows() if w[1] is None and
+                                    w[2] == "quorrin.exe" and 30 < w[6] < 100), None),
+                      10, "the tray menu")
+    xdotool("mousemove", menu[3] + menu[5] // 2, menu[4] + menu[6] * 3 // 4, "click", 1)
+
+
+def wine(*args, timeout=120, capture=False):
+    # No pipes unless asked: Wine's helper processes inherit them and would keep them open.
+    out = subprocess.PIPE if capture else subprocess.DEVNULL
+    return subprocess.run([WINE, *args], cwd=BUILD, stdin=subprocess.DEVNULL, stdout=out,
+                          stderr=subprocess.DEVNULL, text=True, timeout=timeout)
+
+
+def set_windows_version(version):
+    key = r"HKCU\Software\Wine"
+    if version:
+        wine("reg", "add", key, "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
+    else:
+        wine("reg", "delete", key, "/v", "Version", "/f")
+
+
+def free_port():
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        return s.getsockname()[1]
+
+
+class Server:
+    """The test server with a configuration document and the images in its own docroot."""
+
+    def __init__(self, xp=None, win7=None, pages=None):
+        self.root = WORK / f"root{time.monotonic_ns()}"
+        self.root.mkdir(parents=True)
+        self.proc, self.port = start_server(0, self.root)
+        self.host = f"127.0.0.1:{self.port}"
+        self.images = {}
+        for name in ("xp.qrn", "win7u32.qrn", "localhost/win7u32.qrn"):
+            data = os.urandom(IMAGE_SIZE)
+            (self.root / name).parent.mkdir(parents=True, exist_ok=True)
+            (self.root / name).write_bytes(data)
+            self.images[name] = data
+        for name, body in (pages or {}).items():
+            (self.root / name).parent.mkdir(parents=True, exist_ok=True)
+            (self.root / name).write_text(body.replace("HOST", self.host))
+        self.configure(xp or [f"http://{self.host}/xp.qrn"],
+                       win7 or [f"http://{self.host}/win7u32.qrn"])
+
+    def configure(self, xp, win7):
+        """First group only: every address of a list in its WP section."""
+        def section(name, urls):
+            lines = [f"[{name}]", f"urlcount={len(urls)}"]
+            lines += [f"url{i}={u.replace('HOST', self.host)}" for i, u in enumerate(urls, 1)]
+            return "\n".join(lines)
+        document = "\n".join([section("WINXPWP", xp), section("WIN7WP", win7), "[WINXP]",
+                              "urlcount=0", "[WIN7]", "urlcount=0", ""])
+        (self.root / "kestrin_1_0.ini").write_text(document)
+
+    def requests(self):
+        with urllib.request.urlopen(f"http://{self.host}/__requests") as reply:
+            return json.load(reply)
+
+    def reset(self):
+        urllib.request.urlopen(f"http://{self.host}/__reset").read()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=5)
+        self.proc.stdout.close()
+
+
+class Program:
+    """Quorrin.exe started with the configuration host `host`."""
+
+    def __init__(self, host):
+        env = dict(os.environ, QUORRIN_CONFIG_HOST=host)
+        self.proc = subprocess.Popen([WINE, EXE], cwd=BUILD, env=env, stdin=subprocess.DEVNULL,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def wait(self, timeout=60):
+        return self.proc.wait(timeout=timeout)
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+class ExeTest(unittest.TestCase):
+    def setUp(self):
+        shutil.rmtree(GHOFILE, ignore_errors=True)
+        self.cleanups = []
+
+    def tearDown(self):
+        for cleanup in reversed(self.cleanups):
+            cleanup()
+        shutil.rmtree(GHOFILE, ignore_errors=True)
+
+    def serve(self, **kwargs):
+        server = Server(**kwargs)
+        self.cleanups.append(server.stop)
+        return server
+
+    def run_program(self, host):
+        program = Program(host)
+        self.cleanups.append(program.kill)
+        return program
+
+    def assert_handed_off(self, server, served, image, marker):
+        """The whole road's end: the image whole, the marker, the installer copy, " /set"."""
+        receipt = (GHOFILE / "QrnOneKey.receipt.txt").read_text().splitlines()
+        self.assertEqual(receipt[0], "COMMAND_LINE  /set")
+        self.assertIn(f"FILE {marker} 0", receipt)
+        self.assertIn(f"FILE {image} {IMAGE_SIZE}", receipt)
+        self.assertEqual((GHOFILE / image).read_bytes(), server.images[served])
+        self.assertEqual((GHOFILE / "QrnOneKey.exe").read_bytes(),
+                         (BUILD / "QrnOneKey.exe").read_bytes())
+        log = (BUILD / "debug.log").read_bytes()
+        self.assertEqual(log, f"正在获取缓存位置->D:\\ghofile\\{image}\r\n".encode("gbk"))
+
+    def road(self, server, image):
+        """Start, then the hand-off hides the window; returns the program, still running."""
+        program = self.run_program(server.host)
+        click_client(START)
+        done = wine(str(TOOLS / "main_window_driver.exe"), "wait-hidden", "120000",
+                    timeout=180, capture=True)
+        self.assertEqual(done.returncode, 0, done.stdout)
+        self.assertTrue((GHOFILE / "QrnOneKey.receipt.txt").exists(),
+                        "hidden before the installer ended")
+        return program
+
+    def quit(self, program):
+        quit_from_tray()
+        self.assertEqual(program.wait(), 0)
+
+    def test_no_configuration_server_shows_only_the_network_message(self):
+        program = self.run_program(f"127.0.0.1:{free_port()}")
+        probe = wine(str(TOOLS / "msgbox_probe.exe"), "抱歉", "30000", capture=True)
+        self.assertEqual(probe.returncode, 0, probe.stdout)
+        lines = dict(line.split(" ", 1) for line in probe.stdout.splitlines() if " " in line)
+        self.assertEqual(lines["TEXT"], "无法连接云服务器， 请检查网络!")
+        self.assertEqual(lines["OTHER_WINDOW"], "0", "a window besides the message box")
+        self.assertEqual(program.wait(), 0)
+
+    def test_the_whole_road_with_a_direct_mirror(self):
+        # Wine reports Windows 7 by default: XP is refused and the Windows 7 image chosen. As
+        # Windows XP the window recommends and picks the XP image.
+        for version, image, marker, other in (("", "win7u32.qrn", "win7.cfg", "xp.cfg"),
+                                              ("winxp", "xp.qrn", "xp.cfg", "win7.cfg")):
+            with self.subTest(version=version or "default"):
+                shutil.rmtree(GHOFILE, ignore_errors=True)
+                GHOFILE.mkdir(parents=True)
+                (GHOFILE / other).write_bytes(b"stale")
+                (GHOFILE / "QrnOneKey.exe").write_bytes(b"an older installer")
+                server = self.serve()
+                set_windows_version(version)
+                try:
+                    program = self.road(server, image)
+                    self.assert_handed_off(server, image, image, marker)
+                    self.assertFalse((GHOFILE / other).exists(), "the other marker stays")
+                    paths = [(r["method"], r["path"]) for r in server.requests()]
+                    self.assertEqual(paths, [("GET", "/kestrin_1_0.ini"),
+                                             ("HEAD", f"/{image}"), ("GET", f"/{image}")])
+                    self.quit(program)
+                finally:
+                    set_windows_version("")
+                    for cleanup in reversed(self.cleanups):
+                        cleanup()
+                    self.cleanups.clear()
+
+    def test_a_cloud_drive_link_is_resolved_through_its_page(self):
+        share = "http://localhost:{}/s/win7.html"
+        page = ('<html><body><a href="http://HOST/localhost/win7u32.qrn?sign=1&amp;'
+                'type=private">下载</a></body></html>')
+        server = self.serve(pages={"s/win7.html": page})
+        server.configure([f"http://{server.host}/xp.qrn"], [share.format(server.port)])
+        program = self.road(server, "win7u32.qrn")
+        self.assert_handed_off(server, "localhost/win7u32.qrn", "win7u32.qrn", "win7.cfg")
+        paths = [(r["method"], r["path"]) for r in server.requests()]
+        resolved = "/localhost/win7u32.qrn?sign=1&type=private"
+        self.assertEqual(paths, [("GET", "/kestrin_1_0.ini"), ("GET", "/s/win7.html"),
+                                 ("HEAD", resolved), ("GET", resolved)])
+        self.quit(program)
+
+    def test_a_page_without_a_link_falls_back_to_the_direct_mirror(self):
+        server = self.serve(pages={"s/gone.html": "<html><body>分享已失效</body></html>"})
+        server.configure([f"http://{server.host}/xp.qrn"],
+                         [f"http://localhost:{server.port}/s/gone.html",
+                          f"http://{server.host}/win7u32.qrn"])
+        program = self.road(server, "win7u32.qrn")
+        self.assert_handed_off(server, "win7u32.qrn", "win7u32.qrn", "win7.cfg")
+        paths = [(r["method"], r["path"]) for r in server.requests()]
+        self.assertEqual(paths, [("GET", "/kestrin_1_0.ini"), ("GET", "/s/gone.html"),
+                                 ("HEAD", "/win7u32.qrn"), ("GET", "/win7u32.qrn")])
+        self.quit(program)
+
+    def test_quitting_mid_download_then_starting_again_fetches_only_the_rest(self):
+        server = self.serve()
+        # About 160 KB/s: the quit comes long before the end.
+        slow = f"http://{server.host}/win7u32.qrn?mode=pieces&size=16384&delay_ms=100"
+        server.configure([f"http://{server.host}/xp.qrn"], [slow])
+        image = GHOFILE / "win7u32.qrn"
+        program = self.run_program(server.host)
+        click_client(START)
+        wait_until(lambda: image.exists() and image.stat().st_size > 256 * 1024, 60,
+                   "part of the image")
+        self.quit(program)
+        kept = image.stat().st_size
+        self.assertLess(kept, IMAGE_SIZE, "the download ended before the quit")
+
+        server.reset()
+        server.configure([f"http://{server.host}/xp.qrn"], [f"http://{server.host}/win7u32.qrn"])
+        program = self.road(server, "win7u32.qrn")
+        self.assert_handed_off(server, "win7u32.qrn", "win7u32.qrn", "win7.cfg")
+        transfers = [r for r in server.requests() if r["method"] == "GET" and
+                     r["path"] == "/win7u32.qrn"]
+        self.assertEqual(len(transfers), 1)
+        self.assertEqual(transfers[0]["range"], f"bytes={kept}-", "only the rest travels")
+        self.quit(program)
+
+    def test_a_second_start_brings_the_first_window_forward_and_ends(self):
+        server = self.serve()
+        first = self.run_program(server.host)
+        click_client(MINIMISE)
+        wait_until(lambda: main_window() is None, 10, "the window hidden")
+        server.reset()
+        second = self.run_program(server.host)
+        self.assertEqual(second.wait(), 0)
+        self.assertEqual(server.requests(), [], "the second start makes no request")
+        shown = wine(str(TOOLS / "main_window_driver.exe"), "wait-shown", "10000", capture=True)
+        self.assertEqual(shown.returncode, 0, "the first window is not shown again")
+        x, y, cx, cy = map(int, shown.stdout.split()[1:5])
+        screen = subprocess.run(["xdpyinfo"], capture_output=True, text=True,
+                                env=X_ENV).stdout
+        width, height = map(int, re.search(r"dimensions:\s+(\d+)x(\d+)", screen).groups())
+        self.assertLessEqual(abs(x + cx // 2 - width // 2), 1, "centred")
+        self.assertLessEqual(abs(y + cy // 2 - height // 2), 30, "centred on the work area")
+        self.quit(first)
+
+
+if __name__ == "__main__":
+    unittest.main(verbosity=2)
