@@ -14,8 +14,9 @@ namespace {
 constexpr wchar_t kHostVariable[] = L"QUORRIN_CONFIG_HOST";
 
 std::wstring ConfigHost() {
-    const wchar_t* fromEnvironment = _wgetenv(kHostVariable);
-    if (fromEnvironment && IsConfigHost(fromEnvironment))
+    wchar_t fromEnvironment[256] = {};
+    const DWORD length = GetEnvironmentVariableW(kHostVariable, fromEnvironment, 256);
+    if (length > 0 && length < 256 && IsConfigHost(fromEnvironment))
         return fromEnvironment;
     return deployment::kConfigHost;
 }
