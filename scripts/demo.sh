@@ -1,88 +1,170 @@
 #!/usr/bin/env bash
-# Installs everything, builds, serves the configuration document and two demonstration images
-# from nginx on loopback at the configured host, and runs Quorrin.exe against it under Wine.
-# With a display of your own you drive the window yourself; without one (a fresh machine) the
-# demo drives it as a user would: Start, the download, the hand-off to the installer stand-in
-# (QrnOneKey.exe, which only records what it was given), then the tray menu's quit.
+# The program's whole job on this machine: installs everything, builds, serves a configuration
+# document, a 256 MiB image on a direct mirror and a cloud-drive share page from nginx on a free
+# loopback port, and runs Quorrin.exe under Wine against them. The program finds the share link
+# first, resolves it through its page, downloads the image to the sandbox drive D:, places the
+# installer stand-in (QrnOneKey.exe, which only records what it was given) and the marker
+# beside it, and starts it.
+#
+# With a display of your own (DISPLAY set) you use the window yourself. Without one it runs on
+# an Xvfb of its own and clicks through as a user would (the Windows 7 choice, Start), keeps a
+# screenshot of each page, quits from the tray menu's command, and checks the result.
+# Everything it started is stopped; every wait has a time limit; a failure ends with a message
+# and a non-zero code.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
+image_mib=256
+work=
 nginx_pid=
+program_pid=
 stop_all() {
+  [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null || true
   [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
+  [[ -n $nginx_pid ]] && wait "$nginx_pid" 2>/dev/null || true
   quorrin_cleanup
+  [[ -n $work ]] && rm -rf "$work"
 }
 trap stop_all EXIT
+fail() {
+  echo "demo: $*" >&2
+  exit 1
+}
 
 quorrin_build
+own_display=${DISPLAY:-}
+quorrin_display
 
-host=$(sed -n 's/^QUORRIN_CONFIG_HOST:STRING=//p' "$build/CMakeCache.txt")
-port=${host##*:}
-demo=$build/demo
-mkdir -p "$demo/www" "$demo/nginx/logs"
-# Demonstration images: real files the size of small images, made once.
-for image in winxpsp3.qrn win7u32.qrn; do
-  [[ -f $demo/www/$image ]] || head -c $((64 * 1024 * 1024)) /dev/urandom > "$demo/www/$image"
-done
-cat > "$demo/www/kestrin_1_0.ini" <<INI
+# nginx's workers run as another user: the served files live in a folder they can read, wherever
+# the clone is.
+work=$(mktemp -d /tmp/quorrin-demo.XXXXXX)
+chmod 755 "$work"
+www=$work/www
+mkdir -p "$www/s" "$www/localhost" "$work/logs" "$work/tmp"
+port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+host=127.0.0.1:$port
+echo "Generating a ${image_mib} MiB image"
+head -c $((image_mib * 1024 * 1024)) /dev/urandom >"$www/win7u32.qrn"
+cp "$www/win7u32.qrn" "$www/xp.qrn"
+# The share page's direct link: the configured expression wants the cloud-drive domain in it and
+# "=private" at its end.
+ln -s ../win7u32.qrn "$www/localhost/win7u32.qrn"
+cat >"$www/s/win7u32.html" <<HTML
+<html><head><meta charset="utf-8"><title>分享</title></head><body>
+<a href="http://$host/localhost/win7u32.qrn?sign=demo&amp;type=private">下载 win7u32.qrn</a>
+</body></html>
+HTML
+cat >"$www/kestrin_1_0.ini" <<INI
 [WINXPWP]
 urlcount=1
-url1=http://$host/winxpsp3.qrn
+url1=http://$host/xp.qrn
 [WIN7WP]
 urlcount=1
-url1=http://$host/win7u32.qrn
+url1=http://localhost:$port/s/win7u32.html
 [WINXP]
 urlcount=0
 [WIN7]
-urlcount=0
+urlcount=1
+url1=http://$host/win7u32.qrn
 INI
-cat > "$demo/nginx/nginx.conf" <<CONF
+cat >"$work/nginx.conf" <<CONF
 daemon off;
 worker_processes 1;
-pid $demo/nginx/nginx.pid;
-error_log $demo/nginx/logs/error.log;
+pid "$work/nginx.pid";
+error_log "$work/logs/error.log";
 events { worker_connections 64; }
 http {
-  access_log $demo/nginx/logs/access.log;
-  client_body_temp_path $demo/nginx/tmp;
+  access_log "$work/logs/access.log";
   sendfile on;
+  client_body_temp_path "$work/tmp"; proxy_temp_path "$work/tmp"; fastcgi_temp_path "$work/tmp";
+  uwsgi_temp_path "$work/tmp"; scgi_temp_path "$work/tmp";
+  types { text/html html; }
+  default_type application/octet-stream;
   server {
     listen 127.0.0.1:$port;
-    root $demo/www;
-    default_type application/octet-stream;
+    root "$www";
   }
 }
 CONF
-: > "$demo/nginx/logs/access.log"
-nginx -p "$demo/nginx" -c "$demo/nginx/nginx.conf" &
+/usr/sbin/nginx -p "$work" -c "$work/nginx.conf" 2>>"$work/logs/error.log" &
 nginx_pid=$!
-for _ in $(seq 50); do
-  curl -s -o /dev/null "http://$host/" && break
+# Ready when the document itself comes back as served, from the nginx started here.
+ready=
+for _ in $(seq 100); do
+  kill -0 "$nginx_pid" 2>/dev/null || break
+  if curl -sf --max-time 2 "http://$host/kestrin_1_0.ini" | cmp -s - "$www/kestrin_1_0.ini"; then
+    ready=1
+    break
+  fi
   sleep 0.1
 done
+[[ -n $ready ]] || fail "nginx did not serve the configuration on $host: $(tail -n3 "$work/logs/error.log")"
 
-own_display=${DISPLAY:-}
-quorrin_display
-rm -rf "$build/sandbox/d/ghofile"
-echo "Serving the demonstration mirror at http://$host/; starting Quorrin.exe"
+sandbox_d=$build/sandbox/d
+output=$build/demo-output
+rm -rf "$sandbox_d/ghofile" "$output"
+mkdir -p "$output"
+echo "Serving the configuration, the images and a share page at http://$host/; starting Quorrin.exe"
 cd "$build"
-set +e
+export QUORRIN_CONFIG_HOST=$host
 if [[ -n $own_display ]]; then
+  set +e
   "$build/wine-run.sh" "$build/Quorrin.exe"
   code=$?
-else
-  "$build/wine-run.sh" "$build/Quorrin.exe" &
-  program=$!
-  # Start (the button's client centre), wait for the hand-off to hide the window, then quit as
-  # the tray menu does (command 514).
-  "$build/wine-run.sh" "$build/tools/main_window_driver.exe" wait-shown 60000 click 430 413 \
-    wait-hidden 600000 command 514 wait-gone 60000
-  wait "$program"
-  code=$?
-  echo "What the installer stand-in received:"
-  cat "$build/sandbox/d/ghofile/QrnOneKey.receipt.txt" 2>/dev/null || echo "(no receipt)"
+  set -e
+  echo "Quorrin.exe ended with code $code."
+  exit "$code"
 fi
-set -e
-echo "Quorrin.exe ended with code $code. Requests it made:"
-cat "$demo/nginx/logs/access.log"
-exit "$code"
+
+"$build/wine-run.sh" "$build/Quorrin.exe" &
+program_pid=$!
+driver() {
+  timeout 900 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" "$@" ||
+    fail "the window did not do what was expected ($*)"
+}
+screenshot() {
+  local geometry
+  # Wine's console output ends its lines in CR LF.
+  geometry=$(driver wait-shown 60000 | tr -d '\r' |
+    sed -n 's/^SHOWN \([-0-9]*\) \([-0-9]*\) \([0-9]*\) \([0-9]*\)$/\3x\4+\1+\2/p')
+  import -window root -crop "$geometry" "$output/$1" || fail "no screenshot $1"
+}
+driver wait-shown 60000 >/dev/null
+sleep 1
+screenshot page1-choice.png
+# The Windows 7 picture, then Start (client points).
+driver click 600 276 click 430 413 >/dev/null
+sleep 2
+screenshot page2-progress.png
+driver wait-hidden 600000 >/dev/null
+driver command 514 wait-gone 60000 >/dev/null
+code=
+for _ in $(seq 300); do
+  if ! kill -0 "$program_pid" 2>/dev/null; then
+    set +e
+    wait "$program_pid"
+    code=$?
+    set -e
+    break
+  fi
+  sleep 0.1
+done
+program_pid=
+[[ -n $code ]] || fail "Quorrin.exe did not end after the quit"
+[[ $code == 0 ]] || fail "Quorrin.exe ended with code $code"
+
+ghofile=$sandbox_d/ghofile
+cmp -s "$ghofile/win7u32.qrn" "$www/win7u32.qrn" || fail "the image does not match the served file"
+[[ -f $ghofile/QrnOneKey.receipt.txt ]] || fail "the installer stand-in was not started"
+grep -q '^COMMAND_LINE  /set$' "$ghofile/QrnOneKey.receipt.txt" || fail "the installer got another command line"
+echo
+echo "Requests Quorrin.exe made:"
+sed 's/^/  /' "$work/logs/access.log"
+echo
+echo "The whole job is done:"
+echo "  image     $ghofile/win7u32.qrn ($(stat -c %s "$ghofile/win7u32.qrn") bytes, the same as the served file)"
+echo "  sidecar   $ghofile/win7u32.qrn.cfg"
+echo "  marker    $ghofile/win7.cfg"
+echo "  installer $ghofile/QrnOneKey.exe, started with \" /set\"; its receipt: $ghofile/QrnOneKey.receipt.txt"
+echo "  log       $build/debug.log"
+echo "  screenshots in $output"
