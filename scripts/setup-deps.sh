@@ -88,7 +88,8 @@ dpkg -x libboost1.81-dev_*.deb boost-dev
 cp -r boost-dev/usr/include/boost "$prefix/include/"
 
 log "Boost.Thread and Boost.Filesystem"
-tar xf boost1.81_*.orig.tar.* --wildcards '*/libs/thread/src/*' '*/libs/filesystem/src/*'
+tar xf boost1.81_*.orig.tar.* --wildcards '*/libs/thread/src/*' '*/libs/filesystem/src/*' \
+  '*/LICENSE_1_0.txt'
 bsrc=$(ls -d boost*/ | grep -v boost-dev | head -n1)
 bflags=(-std=c++17 -O2 -I"$prefix/include" -DBOOST_THREAD_BUILD_LIB -DBOOST_FILESYSTEM_STATIC_LINK
   -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -w)
@@ -103,18 +104,27 @@ wait
 $cross-ar rcs "$prefix/lib/libboost_thread.a" obj/thread/*.o
 $cross-ar rcs "$prefix/lib/libboost_filesystem.a" obj/fs/*.o
 
-log "libcurl (Schannel, zlib, static)"
+log "libcurl (Schannel, zlib, static, HTTP and HTTPS only)"
 dpkg-source -x curl_*.dsc curl-src >/dev/null
-(cd curl-src && ./configure --host=$cross CC=$cc --prefix="$prefix" --with-schannel --with-zlib \
-  --disable-shared --enable-static --without-libpsl --without-brotli --without-zstd \
-  --without-libidn2 --without-nghttp2 --without-librtmp --without-libssh2 --disable-ldap \
-  --disable-ldaps --disable-manual --disable-docs 2>/dev/null >&2 || ./configure --host=$cross CC=$cc \
-  --prefix="$prefix" --with-schannel --with-zlib --disable-shared --enable-static --without-libpsl \
-  --without-brotli --without-zstd --without-libidn2 --without-nghttp2 --without-librtmp \
-  --without-libssh2 --disable-ldap --disable-ldaps --disable-manual >&2)
+# Every protocol but HTTP(S) is left out so that a redirect from a mirror can never lead the
+# download anywhere else; option checking is fatal so that a mistyped switch cannot quietly
+# leave one in.
+(cd curl-src && ./configure --host=$cross CC=$cc --prefix="$prefix" --enable-option-checking=fatal \
+  --with-schannel --with-zlib --disable-shared --enable-static \
+  --without-libpsl --without-brotli --without-zstd --without-libidn2 --without-nghttp2 \
+  --without-librtmp --without-libssh2 --without-libssh --without-wolfssh --without-libgsasl \
+  --disable-ftp --disable-file --disable-ldap --disable-ldaps --disable-rtsp --disable-dict \
+  --disable-telnet --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp \
+  --disable-gopher --disable-mqtt --disable-websockets --disable-manual >&2)
 make -C curl-src/lib -j"$jobs" >&2
 make -C curl-src/lib install >&2
 make -C curl-src/include install >&2
+make -C curl-src install-binSCRIPTS install-pkgconfigDATA >&2
+protocols=$(sh "$prefix/bin/curl-config" --protocols | tr '\n' ' ')
+if [[ $protocols != "HTTP HTTPS " ]]; then
+  echo "libcurl was built with protocols other than HTTP and HTTPS: $protocols" >&2
+  exit 1
+fi
 
 log "libpng"
 dpkg-source -x libpng1.6_*.dsc png-src >/dev/null
@@ -134,6 +144,42 @@ cmake -S /usr/src/googletest -B gtest-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows
   -DCMAKE_BUILD_TYPE=Release -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
 cmake --build gtest-build >&2
 cmake --install gtest-build >&2
+
+log "versions and licenses"
+# The release package lists what was linked into the program (DEPENDENCIES.txt) and carries
+# the licenses that ask to travel with a binary.
+upstream() { local v=${1#*:}; v=${v%-*}; echo "${v%%+*}"; }
+dsc_version() { sed -n 's/^Version: //p' "$1"_*.dsc | head -n1; }
+installed_version() { dpkg-query -W -f='${Version}' "$1"; }
+boost_src=$(dsc_version boost1.81)
+boost_hdr=$(dpkg-deb -f libboost1.81-dev_*.deb Version)
+curl_src=$(dsc_version curl)
+png_src=$(dsc_version libpng1.6)
+zlib_bin=$(installed_version libz-mingw-w64-dev)
+mingw_bin=$(installed_version mingw-w64-x86-64-dev)
+gcc_bin=$(installed_version g++-mingw-w64-x86-64-posix)
+gtest_bin=$(installed_version googletest)
+row() { printf '%-28s %-9s %s\n' "$@"; }
+{
+  echo "Built by scripts/setup-deps.sh from Debian 12 packages and linked statically into the program."
+  row "Component" "Version" "Debian package"
+  row "Boost (Thread, Filesystem)" "$(upstream "$boost_src")" "boost1.81 $boost_src (source), libboost1.81-dev $boost_hdr (headers)"
+  row "libcurl" "$(upstream "$curl_src")" "curl $curl_src (source); Schannel, zlib; protocols: ${protocols% }"
+  row "libpng" "$(upstream "$png_src")" "libpng1.6 $png_src (source)"
+  row "zlib" "$(upstream "$zlib_bin")" "libz-mingw-w64-dev $zlib_bin"
+  row "MinGW-w64 runtime" "$(upstream "$mingw_bin")" "mingw-w64-x86-64-dev $mingw_bin (CRT, winpthreads)"
+  row "GCC runtime" "$(upstream "$gcc_bin")" "g++-mingw-w64-x86-64-posix $gcc_bin (libstdc++, libgcc)"
+  echo
+  echo "Used by the tests only, not part of the program:"
+  row "GoogleTest" "$(upstream "$gtest_bin")" "googletest $gtest_bin (source, cross-compiled)"
+} > "$prefix/versions.txt"
+licenses=$prefix/share/licenses
+mkdir -p "$licenses"
+cp "$bsrc/LICENSE_1_0.txt" "$licenses/Boost.txt"
+cp curl-src/COPYING "$licenses/libcurl.txt"
+cp png-src/LICENSE "$licenses/libpng.txt"
+cp /usr/share/doc/libz-mingw-w64-dev/copyright "$licenses/zlib.txt"
+cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW-w64.txt"
 
 touch "$prefix/.complete"
 log "dependencies ready in $prefix"
