@@ -9,6 +9,9 @@
 
 namespace {
 
+// Far above any skin image, far below what a hostile header could make GDI allocate.
+constexpr png_uint_32 kMaxDimension = 4096;
+
 HMODULE ModuleInstance() {
     return GetModuleHandleW(nullptr);
 }
@@ -40,6 +43,8 @@ bool DecodeInto(DecodeState& s, MemoryReader& reader) {
     if (setjmp(png_jmpbuf(s.png)))
         return false;
     png_set_read_fn(s.png, &reader, ReadFromMemory);
+    // The header is checked against the limits before anything is allocated for the image.
+    png_set_user_limits(s.png, kMaxDimension, kMaxDimension);
     png_read_info(s.png, s.info);
 
     const png_byte depth = png_get_bit_depth(s.png, s.info);
@@ -183,7 +188,7 @@ void CSomBitmap::EnsureLoaded() {
     }
     m_hBitmap.Reset(loaded);
     if (!m_hBitmap) {
-        m_nFrames = 0;
+        // The frame count stays: a later load that succeeds still cuts the image into frames.
         m_cxFrame = 0;
         m_cy = 0;
         m_bAlpha = 0;

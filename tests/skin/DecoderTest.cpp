@@ -9,6 +9,7 @@
 
 #include "skin/CSomBitmap.h"
 #include "skin/GdiHandle.h"
+#include "tests/skin/TestPng.h"
 
 namespace {
 
@@ -148,14 +149,37 @@ TEST(SkinPngDecoder, CorruptAndTruncatedDataLeaveNoBitmapAndNoHandle) {
     EXPECT_EQ(gdi::LiveHandles(), before);
 }
 
+TEST(SkinPngDecoder, HeadersBeyondTheSizeLimitAreRefusedBeforeAnyAllocation) {
+    const struct {
+        int width, height;
+        bool decodes;
+    } cases[] = {{4096, 1, true}, {4097, 1, false}, {1, 4096, true}, {1, 4097, false}};
+    for (const auto& c : cases) {
+        const std::vector<BYTE> rows(static_cast<size_t>(c.width) * c.height * 3, 0x7F);
+        const std::vector<BYTE> png = EncodePng(c.width, c.height, 3, rows);
+        gdi::Bitmap bitmap(CSomBitmap::DecodePng(png.data(), png.size()));
+        EXPECT_EQ(static_cast<bool>(bitmap), c.decodes) << c.width << " x " << c.height;
+    }
+}
+
 TEST(SkinPngDecoder, MissingFileLeavesTheImageEmptyAndRetries) {
-    CSomBitmap missing(L".\\res\\does-not-exist.png", 4, CSomBitmap::kPng);
+    const std::wstring path = L".\\late-image.png";
+    DeleteFileW(path.c_str());
+    CSomBitmap missing(path.c_str(), 4, CSomBitmap::kPng);
     missing.EnsureLoaded();
     EXPECT_FALSE(missing.m_hBitmap);
     EXPECT_EQ(missing.m_cxFrame, 0);
     EXPECT_EQ(missing.m_cy, 0);
-    EXPECT_EQ(missing.m_nFrames, 0);
     HDC dc = CSomBitmap::GetMemDC();
     missing.Draw(dc, 0, 0, 10, 10, 0);
     missing.DrawFrame(dc, 0, 0, 0);
+
+    // The file arrives later: the next use loads it, cut into its four frames.
+    WriteBytes(path, EncodePng(40, 10, 3, std::vector<BYTE>(40 * 10 * 3, 0x40)));
+    missing.EnsureLoaded();
+    EXPECT_TRUE(missing.m_hBitmap);
+    EXPECT_EQ(missing.m_nFrames, 4);
+    EXPECT_EQ(missing.m_cxFrame, 10);
+    EXPECT_EQ(missing.m_cy, 10);
+    DeleteFileW(path.c_str());
 }
