@@ -110,11 +110,11 @@ BOOL CSomTextButton::OnLButtonDblClk(const POINT&) {
 }
 
 BOOL CSomTextButton::OnLButtonUp(const POINT&) {
-    return ButtonPress::Up(*this, m_bPressed);
+    return ButtonPress::Up(*this, m_bPressed, m_bHover);
 }
 
 void CSomTextButton::OnCaptureChanged() {
-    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
+    ButtonPress::CaptureChanged(*this, m_bPressed);
 }
 
 void CSomTextButton::OnMouseEnter(const POINT&) {

@@ -187,22 +187,28 @@ BOOL CSomTextWnd::OnLButtonDblClk(const POINT& pt) {
 BOOL CSomTextWnd::OnLButtonUp(const POINT&) {
     if (m_nPressedRun == -1)
         return FALSE;
+    // Cleared before the capture goes back, so that the capture change it causes cancels
+    // nothing.
+    const int pressed = m_nPressedRun;
+    m_nPressedRun = -1;
+    RedrawRun(pressed);
     if (m_pManager)
         m_pManager->ReleaseCapture(this);
+    if (m_nHoverRun == -1)
+        return TRUE;
+    // The command may replace this label's text or end its window: keep nothing of ours.
+    const std::wstring target = m_runs[m_nHoverRun].link;
+    ActivateLink(target);
     return TRUE;
 }
 
 void CSomTextWnd::OnCaptureChanged() {
+    // Another window took the capture while a link was held: nothing was released over it.
     if (m_nPressedRun == -1)
         return;
     const int pressed = m_nPressedRun;
     m_nPressedRun = -1;
     RedrawRun(pressed);
-    if (m_nHoverRun == -1)
-        return;
-    // The command may replace this label's text or end its window: keep nothing of ours.
-    const std::wstring target = m_runs[m_nHoverRun].link;
-    ActivateLink(target);
 }
 
 void CSomTextWnd::ActivateLink(const std::wstring& target) {

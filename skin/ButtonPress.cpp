@@ -20,19 +20,27 @@ BOOL ButtonPress::Down(CSomWnd& button, bool& pressed) {
     return TRUE;
 }
 
-BOOL ButtonPress::Up(CSomWnd& button, bool pressed) {
-    if (pressed && button.m_pManager)
-        button.m_pManager->ReleaseCapture(&button);
+BOOL ButtonPress::Up(CSomWnd& button, bool& pressed, bool hover) {
+    if (!pressed)
+        return TRUE;
+    // Cleared before the capture goes back, so that the capture change it causes cancels
+    // nothing, and before the command, which may end the window.
+    pressed = false;
+    Redraw(button);
+    ISomWndManager* manager = button.m_pManager;
+    if (!manager)
+        return TRUE;
+    manager->ReleaseCapture(&button);
+    if (hover)
+        manager->SendCommand(&button, 0, static_cast<WORD>(button.m_nID));
     return TRUE;
 }
 
-void ButtonPress::CaptureChanged(CSomWnd& button, bool& pressed, bool hover) {
+void ButtonPress::CaptureChanged(CSomWnd& button, bool& pressed) {
     if (!pressed)
         return;
     pressed = false;
     Redraw(button);
-    if (hover && button.m_pManager)
-        button.m_pManager->SendCommand(&button, 0, static_cast<WORD>(button.m_nID));
 }
 
 void ButtonPress::SetHover(CSomWnd& button, bool& hover, bool value) {

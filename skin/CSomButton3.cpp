@@ -43,11 +43,11 @@ BOOL CSomButton3::OnLButtonDblClk(const POINT&) {
 }
 
 BOOL CSomButton3::OnLButtonUp(const POINT&) {
-    return ButtonPress::Up(*this, m_bPressed);
+    return ButtonPress::Up(*this, m_bPressed, m_bHover);
 }
 
 void CSomButton3::OnCaptureChanged() {
-    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
+    ButtonPress::CaptureChanged(*this, m_bPressed);
 }
 
 void CSomButton3::OnMouseEnter(const POINT&) {

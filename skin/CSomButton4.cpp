@@ -106,11 +106,11 @@ BOOL CSomButton4::OnLButtonDblClk(const POINT&) {
 }
 
 BOOL CSomButton4::OnLButtonUp(const POINT&) {
-    return ButtonPress::Up(*this, m_bPressed);
+    return ButtonPress::Up(*this, m_bPressed, m_bHover);
 }
 
 void CSomButton4::OnCaptureChanged() {
-    ButtonPress::CaptureChanged(*this, m_bPressed, m_bHover);
+    ButtonPress::CaptureChanged(*this, m_bPressed);
 }
 
 void CSomButton4::OnMouseEnter(const POINT&) {

@@ -179,6 +179,19 @@ TEST_F(TextWnd, TheLinkUnderThePointerWhenTheButtonIsReleasedIsActivated) {
     }
 }
 
+TEST_F(TextWnd, ACaptureTakenByAnotherWindowCancelsTheLinkPress) {
+    label.SetText(L"{&#a=button:101}前往{&#/a}");
+    const POINT at = RunCentre(0);
+    host.ButtonDown(at.x, at.y);
+    ASSERT_EQ(label.m_nPressedRun, 0);
+    TestHostWindow thief(0, 0, 40, 40);
+    ::SetCapture(thief.m_hHost);
+    EXPECT_EQ(label.m_nPressedRun, -1);
+    ::ReleaseCapture();
+    host.ButtonUp(at.x, at.y);
+    EXPECT_TRUE(host.m_commands.empty()) << "nothing was released over the link";
+}
+
 TEST_F(TextWnd, CommandNumbersInHexadecimalAndDecimalAreTheSame) {
     for (const wchar_t* markup :
          {L"{&#a=button:0x0401}最小化安装{&#/a}", L"{&#a=button:1025}最小化安装{&#/a}"}) {

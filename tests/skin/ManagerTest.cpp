@@ -373,6 +373,27 @@ TEST(SkinManager, RemovingTheCapturingControlEndsItsClickWithoutCommand) {
     EXPECT_EQ(host.m_wnds[0], &other);
 }
 
+TEST(SkinManager, ACaptureTakenByAnotherWindowCancelsThePressWithoutCommand) {
+    SkinHostWindow host(200, 120);
+    SkinHostWindow thief(50, 50);
+    CSomButton4 button;
+    host.Add(button, SWS_VISIBLE, 5, 20, 20, 40, 20);
+    host.ButtonDown(30, 25);
+    ASSERT_TRUE(button.m_bPressed);
+    ::SetCapture(thief.Handle());
+    EXPECT_FALSE(button.m_bPressed);
+    EXPECT_EQ(host.m_pCapture, nullptr);
+    EXPECT_TRUE(host.m_commands.empty()) << "no release happened over the button";
+    ::ReleaseCapture();
+    host.ButtonUp(30, 25);
+    EXPECT_TRUE(host.m_commands.empty()) << "a later release ends nothing";
+
+    host.ButtonDown(30, 25);
+    host.ButtonUp(30, 25);
+    ASSERT_EQ(host.m_commands.size(), 1u) << "a real click still works";
+    EXPECT_EQ(LOWORD(host.m_commands[0]), 5);
+}
+
 TEST(SkinManager, ACommandThatDestroysTheWindowEndsTheClickSafely) {
     SkinHostWindow host(200, 120);
     CSomButton4 button;
