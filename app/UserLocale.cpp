@@ -15,10 +15,18 @@ public:
 protected:
     Char do_decimal_point() const override { return Narrow(format_.decimalPoint, '.'); }
     Char do_thousands_sep() const override { return Narrow(format_.thousandsSep, ','); }
-    std::string do_grouping() const override { return format_.grouping; }
+    // A group separator without a one-byte form groups nothing in narrow text: a stand-in
+    // could equal the decimal point (a locale writing 1 234,5 would become 1,234,5).
+    std::string do_grouping() const override {
+        if constexpr (sizeof(Char) == 1) {
+            if (format_.thousandsSep >= 0x80)
+                return std::string();
+        }
+        return format_.grouping;
+    }
 
 private:
-    // A separator outside ASCII (a no-break space, say) has no one-byte form: fall back.
+    // A decimal point outside ASCII has no one-byte form: fall back.
     static Char Narrow(wchar_t c, char fallback) {
         if constexpr (sizeof(Char) == 1) {
             return c < 0x80 ? static_cast<Char>(c) : fallback;

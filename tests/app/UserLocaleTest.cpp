@@ -53,6 +53,22 @@ TEST(UserLocale, NumbersWriteAndReadBackWithGroupSeparators) {
     }
 }
 
+TEST(UserLocale, AGroupSeparatorOutsideAsciiGroupsNothingInNarrowText) {
+    NumberFormat format;
+    format.decimalPoint = L',';
+    format.thousandsSep = L'\u00A0';
+    format.grouping = "\3";
+    const std::locale locale = LocaleWithNumberFormat(std::locale::classic(), format);
+    std::ostringstream out;
+    out.imbue(locale);
+    out << std::int64_t{3263823872} << ' ' << 2.5;
+    EXPECT_EQ(out.str(), "3263823872 2,5") << "no separator that reads as the decimal point";
+    std::wostringstream wide;
+    wide.imbue(locale);
+    wide << std::int64_t{3263823872};
+    EXPECT_EQ(wide.str(), L"3\u00A0263\u00A0823\u00A0872") << "wide text keeps its groups";
+}
+
 // Runs with the Chinese user default the target systems have (as the test prefix is set up).
 TEST(UserLocale, UserDefaultGroupsByThousandsWithCommas) {
     const NumberFormat format = UserDefaultNumberFormat();
