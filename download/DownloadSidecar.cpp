@@ -8,17 +8,35 @@
 namespace {
 constexpr char kSizePath[] = "brenic.full_size";
 
-// Digits left after dropping the separators any locale may place between digit groups.
+bool IsDigit(char c) {
+    return std::isdigit(static_cast<unsigned char>(c)) != 0;
+}
+
+// The digits of a number written in groups of three by a locale the user has since left: one
+// to three leading digits, then groups of exactly three, all after the same separator. Anything
+// else ("12.5", "1,23", "1,234.567") is not such a number.
 bool DigitsWithoutGroups(const std::string& text, std::string& digits) {
     digits.clear();
+    char separator = 0;
+    size_t groupLength = 0;
+    bool leading = true;
     for (const char c : text) {
-        if (std::isdigit(static_cast<unsigned char>(c))) {
+        if (IsDigit(c)) {
             digits += c;
-        } else if (c != ',' && c != '.' && c != ' ' && c != '\'' && c != '\xa0') {
-            return false;
+            ++groupLength;
+            if (groupLength > 3)
+                return false;
+            continue;
         }
+        if (c != ',' && c != '.' && c != ' ' && c != '\'' && c != '\xa0')
+            return false;
+        if (groupLength == 0 || (separator && c != separator) || (!leading && groupLength != 3))
+            return false;
+        separator = c;
+        leading = false;
+        groupLength = 0;
     }
-    return !digits.empty();
+    return separator && groupLength == 3;
 }
 }  // namespace
 

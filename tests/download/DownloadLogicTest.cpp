@@ -151,6 +151,16 @@ TEST(DownloadSidecar, ReadingCases) {
         {"torn", "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<brenic><full_si", std::nullopt},
         {"missing key", "<brenic><other>1</other></brenic>", std::nullopt},
         {"not a number", "<brenic><full_size>12ab</full_size></brenic>", std::nullopt},
+        {"grouped with points", "<brenic><full_size>3.263.823.872</full_size></brenic>",
+         3263823872},
+        {"grouped with blanks", "<brenic><full_size>4 194 304</full_size></brenic>", 4194304},
+        {"a decimal number", "<brenic><full_size>12.5</full_size></brenic>", std::nullopt},
+        {"a group of two", "<brenic><full_size>1,23</full_size></brenic>", std::nullopt},
+        {"a group of four", "<brenic><full_size>1,2345</full_size></brenic>", std::nullopt},
+        {"mixed separators", "<brenic><full_size>1,234.567</full_size></brenic>", std::nullopt},
+        {"a leading group of four", "<brenic><full_size>1234,567</full_size></brenic>",
+         std::nullopt},
+        {"a separator at the end", "<brenic><full_size>1,234,</full_size></brenic>", std::nullopt},
         {"empty file", "", std::nullopt},
     };
     for (const Case& c : cases) {
