@@ -1,17 +1,24 @@
 #!/usr/bin/env bash
-# Creates the project's Wine prefix once: Chinese fonts substituted, code page 936 through the
+# Creates the project's Wine prefix: Chinese fonts substituted, code page 936 through the
 # caller's zh_CN.UTF-8 locale, D: a fixed drive on a sandbox folder, and the host's root (Z:)
-# typed as a network drive so that a search of fixed drives can never pick it.
+# typed as a network drive so that a search of fixed drives can never pick it. The prefix is
+# stamped with this script's content and made afresh when the script changes (a prefix made
+# before wine32 was installed, for one, cannot run 32-bit programs).
 # Usage: wine-prefix.sh PREFIX SANDBOX
 set -euo pipefail
 prefix=$1
 sandbox=$2
 stamp=$prefix/.quorrin-ready
-[[ -f $stamp ]] && exit 0
+want=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-16)
+[[ -f $stamp && $(cat "$stamp") == "$want" ]] && exit 0
 
 exec 9>"$prefix.lock"
 flock 9
-[[ -f $stamp ]] && exit 0
+[[ -f $stamp && $(cat "$stamp") == "$want" ]] && exit 0
+if [[ -d $prefix ]]; then
+  WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+fi
 
 export WINEPREFIX=$prefix WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 mkdir -p "$sandbox/d"
@@ -28,4 +35,4 @@ reg 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d 'hd'
 reg 'HKLM\Software\Wine\Drives' /v 'z:' /t REG_SZ /d 'network'
 ln -sfn "$sandbox/d" "$prefix/dosdevices/d:"
 wineserver -w
-touch "$stamp"
+echo "$want" >"$stamp"
