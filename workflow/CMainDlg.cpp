@@ -119,7 +119,7 @@ void CMainDlg::Hide() {
     ShowWindow(m_hWnd, SW_HIDE);
 }
 
-void CMainDlg::DrawBackground(HDC dc, const RECT*) {
+void CMainDlg::DrawBackground(HDC dc, const RECT* rc) {
     CSomBitmap& background = SkinImages::MainBackground();
     background.DrawFrame(dc, -1, -1, 0);
     RECT client{};
@@ -140,6 +140,10 @@ void CMainDlg::DrawBackground(HDC dc, const RECT*) {
         {{right, bottom, client.right, client.bottom}, 0, 0},
     };
     for (const Strip& strip : strips) {
+        // Most requests are one control's rectangle, far from the edge: no extra copy then.
+        RECT overlap{};
+        if (rc && !IntersectRect(&overlap, &strip.clip, rc))
+            continue;
         gdi::SavedState saved(dc);
         IntersectClipRect(dc, strip.clip.left, strip.clip.top, strip.clip.right, strip.clip.bottom);
         background.DrawFrame(dc, strip.x, strip.y, 0);

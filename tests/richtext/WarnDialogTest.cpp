@@ -14,31 +14,13 @@
 #include "tests/richtext/TestHostWindow.h"
 #include "tests/support/RealMouse.h"
 #include "tests/support/WaitFor.h"
+#include "tests/support/WindowThreadProbe.h"
 #include "skin/GdiHandle.h"
 
 namespace {
 
-constexpr UINT kRunOnDialogThread = WM_APP + 17;
-
-// The warning dialog with one addition for the test: work handed over from the driving thread
-// runs on the dialog's own thread, inside its modal loop.
-class ProbeDialog : public CWarnDialog {
-public:
-    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                              LRESULT& result, DWORD messageMapId) override {
-        if (message == kRunOnDialogThread) {
-            (*reinterpret_cast<const std::function<void()>*>(lParam))();
-            result = 0;
-            return TRUE;
-        }
-        return CWarnDialog::ProcessWindowMessage(window, message, wParam, lParam, result,
-                                                 messageMapId);
-    }
-};
-
-void OnDialogThread(HWND dialog, const std::function<void()>& work) {
-    SendMessageW(dialog, kRunOnDialogThread, 0, reinterpret_cast<LPARAM>(&work));
-}
+// The warning dialog, reachable on its own thread from the driving one.
+using ProbeDialog = WindowThreadProbe<CWarnDialog>;
 
 HWND FindDialogOf(DWORD threadId) {
     HWND found = nullptr;
@@ -127,7 +109,7 @@ TEST(WarnDialog, LooksAsDesignedAndEndsWithOkThroughTheOkButton) {
     const INT_PTR result = RunDialog(
         dialog,
         [&](HWND window) {
-            OnDialogThread(window, [&] {
+            OnWindowThread(window, [&] {
                 RECT client;
                 GetClientRect(window, &client);
                 EXPECT_EQ(client.right, 350);
@@ -257,14 +239,14 @@ TEST(WarnDialog, ResizingReshapesAndRelaysButMinimisingDoesNot) {
             EXPECT_TRUE(IsWindow(window)) << "a command with a notification code ended it";
 
             SetWindowPos(window, nullptr, 0, 0, 400, 260, SWP_NOMOVE | SWP_NOZORDER);
-            OnDialogThread(window, [&] {
+            OnWindowThread(window, [&] {
                 ExpectShape(window, 400, 260);
                 EXPECT_EQ(Describe(dialog.m_btnClose.m_rc), "370,1 - 400,25");
                 EXPECT_EQ(Describe(dialog.m_btnOK.m_rc), "250,172 - 312,197");
             });
 
             SendMessageW(window, WM_SIZE, SIZE_MINIMIZED, MAKELPARAM(100, 80));
-            OnDialogThread(window, [&] {
+            OnWindowThread(window, [&] {
                 ExpectShape(window, 400, 260);
                 EXPECT_EQ(Describe(dialog.m_btnClose.m_rc), "370,1 - 400,25");
             });

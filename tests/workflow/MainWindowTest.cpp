@@ -24,6 +24,7 @@
 #include "tests/support/RealMouse.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/WaitFor.h"
+#include "tests/support/WindowThreadProbe.h"
 #include "workflow/CMainDlg.h"
 #include "workflow/MainTexts.h"
 
@@ -31,7 +32,6 @@ namespace fs = boost::filesystem;
 
 namespace {
 
-constexpr UINT kRunOnWindowThread = WM_APP + 23;
 // A colour no skin image holds, for finding pixels that nothing painted.
 constexpr COLORREF kMarker = RGB(255, 0, 255);
 constexpr ULONGLONG kGiB = 1073741824ull;
@@ -46,7 +46,7 @@ bool FakeFreeBytes(const wchar_t*, ULONGLONG* bytes) {
     return true;
 }
 
-class ProbeMainDlg : public CMainDlg {
+class ProbeMainDlg : public WindowThreadProbe<CMainDlg> {
 public:
     explicit ProbeMainDlg(bool refuseXp) : m_refuseXp(refuseXp) {
         m_drives = DriveQueries{FakeDriveType, FakeFreeBytes};
@@ -54,21 +54,16 @@ public:
 
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD messageMapId) override {
-        if (message == kRunOnWindowThread) {
-            (*reinterpret_cast<const std::function<void()>*>(lParam))();
-            result = 0;
-            return TRUE;
-        }
         if (message == WM_PAINT) {
             ++m_paints;
             m_bPainting = true;
-            const BOOL handled = CMainDlg::ProcessWindowMessage(window, message, wParam, lParam,
-                                                                result, messageMapId);
+            const BOOL handled = WindowThreadProbe::ProcessWindowMessage(
+                window, message, wParam, lParam, result, messageMapId);
             m_bPainting = false;
             return handled;
         }
-        return CMainDlg::ProcessWindowMessage(window, message, wParam, lParam, result,
-                                              messageMapId);
+        return WindowThreadProbe::ProcessWindowMessage(window, message, wParam, lParam, result,
+                                                       messageMapId);
     }
 
     bool ProbeXpRefusedNow() override { return m_refuseXp; }
@@ -87,10 +82,6 @@ public:
     int m_immediateDraws = 0;
     bool m_bPainting = false;
 };
-
-void OnWindowThread(HWND window, const std::function<void()>& work) {
-    SendMessageW(window, kRunOnWindowThread, 0, reinterpret_cast<LPARAM>(&work));
-}
 
 // A visible dialog of `threadId` other than `except`, with `title` when given.
 HWND FindDialog(DWORD threadId, HWND except, const wchar_t* title = nullptr) {
