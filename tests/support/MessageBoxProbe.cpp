@@ -14,6 +14,22 @@ std::wstring WindowText(HWND window) {
     return buffer;
 }
 
+BOOL CALLBACK FindButton(HWND child, LPARAM param) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    if (_wcsicmp(cls, L"Button") != 0)
+        return TRUE;
+    *reinterpret_cast<bool*>(param) = true;
+    return FALSE;
+}
+
+// A box has real button windows; the skinned windows that may share its caption draw theirs.
+bool HasButton(HWND window) {
+    bool found = false;
+    EnumChildWindows(window, FindButton, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
 BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<Search*>(param);
     wchar_t cls[64] = {};
@@ -21,7 +37,7 @@ BOOL CALLBACK FindBox(HWND window, LPARAM param) {
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
     if (wcscmp(cls, L"#32770") == 0 && IsWindowVisible(window) &&
-        WindowText(window) == *search->caption &&
+        WindowText(window) == *search->caption && HasButton(window) &&
         (search->processId == 0 || pid == search->processId)) {
         search->found = window;
         return FALSE;
@@ -80,6 +96,18 @@ MessageBoxSeen WaitForMessageBox(const std::wstring& caption, DWORD timeoutMs, D
 
 void PressOk(HWND box) {
     PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+BOOL CALLBACK DismissBox(HWND window, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(window, cls, 64);
+    if (wcscmp(cls, L"#32770") == 0 && HasButton(window))
+        PressOk(window);
+    return TRUE;
+}
+
+void DismissMessageBoxes(DWORD threadId) {
+    EnumThreadWindows(threadId, DismissBox, 0);
 }
 
 bool ProcessHasOtherWindow(DWORD processId, HWND except) {

@@ -18,5 +18,8 @@ MessageBoxSeen WaitForMessageBox(const std::wstring& caption, DWORD timeoutMs, D
 // Presses the box's OK button.
 void PressOk(HWND box);
 
+// Presses OK on every box the thread shows, so a test that failed before answering one can end.
+void DismissMessageBoxes(DWORD threadId);
+
 // True when a top-level window of `processId` other than `except` exists.
 bool ProcessHasOtherWindow(DWORD processId, HWND except);

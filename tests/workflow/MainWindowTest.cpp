@@ -129,6 +129,7 @@ INT_PTR RunMainWindow(ProbeMainDlg& dialog, const std::function<void(HWND)>& dri
             return;
         }
         drive(window);
+        DismissMessageBoxes(uiThread);
         if (IsWindow(window))
             PostMessageW(window, WM_COMMAND, ID_TRAY_EXIT, 0);
     });
