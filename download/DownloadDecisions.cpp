@@ -25,9 +25,15 @@ bool RangeStart(const std::string& contentRange, std::int64_t& first) {
 }
 }  // namespace
 
-BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t offset) {
+BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t offset,
+                      std::int64_t length, std::int64_t total) {
     if (status == 200) {
-        return offset == 0 ? BodyAction::Append : BodyAction::RestartFromZero;
+        if (length == total) {
+            return offset == 0 ? BodyAction::Append : BodyAction::RestartFromZero;
+        }
+        // Of unknown length, a fresh image may still take it: the size check at the end and
+        // the limit on received bytes judge it. Stored bytes are never risked on it.
+        return offset == 0 && length < 0 ? BodyAction::Append : BodyAction::Refuse;
     }
     std::int64_t first = -1;
     if (status == 206 && RangeStart(contentRange, first) && first == offset) {
@@ -49,11 +55,9 @@ bool SampleDue(std::int64_t sinceLastSampleUs) {
     return sinceLastSampleUs / 1000000 > kSampleSeconds;
 }
 
-bool CountSample(double rate, std::int32_t& zeroRateCount) {
-    if (rate < kZeroRate) {
-        ++zeroRateCount;
-    }
-    return zeroRateCount >= kZeroRateLimit;
+bool CountSample(double rate, std::int32_t& zeroRateCount, std::int32_t limit) {
+    zeroRateCount = rate < kZeroRate ? zeroRateCount + 1 : 0;
+    return zeroRateCount >= limit;
 }
 
 bool AdvanceLink(int idleAttempts) {

@@ -9,7 +9,7 @@
 constexpr std::int64_t kMinRemoteSize = 1048576;
 // Rate samples below this many bytes per millisecond count as zero.
 constexpr double kZeroRate = 1e-10;
-// Zero-rate samples over the manager's whole life after which each attempt gives up.
+// Consecutive zero-rate samples after which an attempt gives up: its link has stalled.
 constexpr std::int32_t kZeroRateLimit = 20;
 // A rate sample is taken once more than this many whole seconds have passed.
 constexpr std::int64_t kSampleSeconds = 1;
@@ -23,9 +23,12 @@ ResumeAction DecideResume(std::optional<std::int64_t> recorded, std::int64_t rem
 
 enum class BodyAction { Append, RestartFromZero, Refuse };
 
-// What to do with the body of an answer to a request for the bytes from `offset` on.
-// `contentRange`: the answer's Content-Range value, empty when absent.
-BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t offset);
+// What to do with the body of an answer to a request for the bytes from `offset` on of an image
+// of `total` bytes. `contentRange`: the answer's Content-Range value, empty when absent;
+// `length`: the answer's announced length, -1 when unknown. A whole answer (200) replaces stored
+// bytes only when it is the whole image: a page sent instead of the rest is refused.
+BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t offset,
+                      std::int64_t length, std::int64_t total);
 
 // The open range from `offset`: plain decimal digits whatever the locale, then "-".
 std::string RangeValue(std::int64_t offset);
@@ -37,8 +40,9 @@ double RateOver(double bytes, std::int64_t elapsedUs);
 // True once enough time has passed since the last sample to take the next one.
 bool SampleDue(std::int64_t sinceLastSampleUs);
 
-// Counts a sample of `rate` into `zeroRateCount`; true when the attempt must give up.
-bool CountSample(double rate, std::int32_t& zeroRateCount);
+// Counts a sample of `rate` into `zeroRateCount`, the run of zero-rate samples, which any data
+// ends; true when the run has reached `limit` and the attempt must give up.
+bool CountSample(double rate, std::int32_t& zeroRateCount, std::int32_t limit);
 
 // After a zero-rate give-up: the next link only when the attempt that ended received nothing and
 // was not the first one (`idleAttempts` counts attempts without data, -1 after one with data).

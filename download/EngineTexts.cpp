@@ -34,6 +34,11 @@ const std::string& TooMuchData() {
     static const std::string value = ToAnsi(L"服务器发送的数据超出文件大小");
     return value;
 }
+const std::string& NotTheRest() {
+    static const std::string value =
+        ToAnsi(L"服务器没有返回续传的数据, 已下载的部分已保留, 请稍后再试");
+    return value;
+}
 std::string BadStatus(long status) {
     return ToAnsi(L"服务器返回了错误的应答, 状态码 ") + std::to_string(status);
 }

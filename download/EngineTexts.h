@@ -12,6 +12,8 @@ const std::string& LocalFileFailed();
 const std::string& ZeroRate();
 // The server answered the transfer with `status` instead of the requested bytes.
 std::string BadStatus(long status);
+// A resumed request was answered with something other than the rest of the image.
+const std::string& NotTheRest();
 // The transfer ended with the transfer library's `reason`.
 std::string TransferFailed(const char* reason);
 // The server sent more bytes than the image holds.

@@ -2,6 +2,7 @@
 
 #include <boost/algorithm/string/replace.hpp>
 #include <boost/regex.hpp>
+#include <boost/thread/thread.hpp>
 #include <sstream>
 #include <stdexcept>
 
@@ -13,9 +14,10 @@
 UrlMgr g_urlMgr;
 
 namespace {
+// On the download thread a stop interrupts it: the page fetch then ends at once.
 std::string FetchWithHttpGet(const std::string& url) {
     std::ostringstream page;
-    HttpGet(url, page);
+    HttpGet(url, page, HttpLimits{}, [] { return boost::this_thread::interruption_requested(); });
     return page.str();
 }
 
@@ -62,6 +64,8 @@ std::string UrlMgr::GetUrl(bool advance) {
     // Compiled first so that an invalid expression fails before any page is fetched.
     const boost::regex expression(g_cloudConfig.linkRegex);
     const std::string page = fetch_page(urls.front());
+    // A page cut short by a stop says nothing about the link: keep the list as it is.
+    boost::this_thread::interruption_point();
     boost::smatch match;
     if (boost::regex_search(page, match, expression)) {
         return boost::algorithm::replace_all_copy(match.str(0), "&amp;", "&");

@@ -15,8 +15,7 @@
 #include "download/UrlMgr.h"
 
 namespace fs = boost::filesystem;
-using boost::posix_time::microsec_clock;
-using boost::posix_time::ptime;
+using Clock = quorrin_download_mgr::Clock;
 
 namespace {
 constexpr char kUserAgent[] = "Opera/9.27 (Windows NT 5.2; U; zh-cn) ";
@@ -25,8 +24,8 @@ constexpr long kReceiveBuffer = 512 * 1024;
 // The image stream's buffer: large writes, few system calls.
 constexpr size_t kFileBuffer = 512 * 1024;
 
-std::int64_t MicrosecondsBetween(const ptime& from, const ptime& to) {
-    return (to - from).total_microseconds();
+std::int64_t MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
 }
 
 size_t Discard(char*, size_t size, size_t count, void*) {
@@ -41,12 +40,13 @@ struct quorrin_download_mgr::write_context {
     // Content-Range of the answer being received; cleared at every status line (redirects).
     std::string content_range;
     bool body_checked = false;
-    std::unique_ptr<char[]> buffer;
+    // Owned by Run and declared before the stream, so that it outlives every use.
+    char* buffer;
 
     void OpenImage(std::ios::openmode mode) {
         file->close();
         file->clear();
-        file->rdbuf()->pubsetbuf(buffer.get(), kFileBuffer);
+        file->rdbuf()->pubsetbuf(buffer, kFileBuffer);
         file->open(mgr->file_path, std::ios::binary | mode);
     }
 };
@@ -77,8 +77,18 @@ void quorrin_download_mgr::StopAndWait() {
 }
 
 void quorrin_download_mgr::Start() {
+    // Set before the thread exists: the window must never see an unstarted download as ended.
     finished = false;
-    worker = boost::thread(&quorrin_download_mgr::Run, this);
+    try {
+        worker = LaunchWorker();
+    } catch (...) {
+        finished = true;
+        throw;
+    }
+}
+
+boost::thread quorrin_download_mgr::LaunchWorker() {
+    return boost::thread(&quorrin_download_mgr::Run, this);
 }
 
 void quorrin_download_mgr::QueryProgress(double& downloaded_mb, double& total_mb,
@@ -129,8 +139,8 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
     std::optional<std::int64_t> recorded;
     if (fs::exists(sidecar_path)) {
         // A record that cannot be read vouches for nothing. It is only ever rewritten right
-        // before the image restarts from byte 0, so a torn one belongs to an image that was
-        // being discarded anyway: restart instead of failing on every later run.
+        // after the image was emptied, so a torn one belongs to an image that was being
+        // discarded anyway: restart instead of failing on every later run.
         try {
             recorded = ReadSidecar(sidecar_path);
         } catch (const std::exception&) {
@@ -153,8 +163,13 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             if (!provider->GetSaveDir().empty()) {
                 fs::create_directories(provider->GetSaveDir());
             }
-            WriteSidecar(sidecar_path, total_size);
+            // The old bytes go before the new record is written: a record never vouches for
+            // bytes of another size's image, even after a crash between the two.
             context.OpenImage(std::ios::trunc);
+            if (!*context.file) {
+                throw std::runtime_error(texts::LocalFileFailed());
+            }
+            WriteSidecar(sidecar_path, total_size);
             break;
     }
     if (!*context.file) {
@@ -166,9 +181,9 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
 void quorrin_download_mgr::Run() {
     finished = false;
     int idle_attempts = -1;
+    const std::unique_ptr<char[]> buffer(new char[kFileBuffer]);
     std::ofstream file;
-    write_context context{this,          &file, &idle_attempts,
-                          std::string(), false, std::unique_ptr<char[]>(new char[kFileBuffer])};
+    write_context context{this, &file, &idle_attempts, std::string(), false, buffer.get()};
     try {
         CURLcode result = CURLE_OK;
         do {
@@ -183,7 +198,10 @@ void quorrin_download_mgr::Run() {
                 return;
             }
             attempt_bytes = 0;
-            attempt_start = last_sample = microsec_clock::local_time();
+            // Each attempt is judged on its own: a link has stalled only when one attempt sees
+            // nothing for the whole limit.
+            zero_rate_count = 0;
+            attempt_start = last_sample = Clock::now();
             context.content_range.clear();
             context.body_checked = false;
 
@@ -238,11 +256,15 @@ void quorrin_download_mgr::Run() {
     } catch (const std::exception& failure) {
         file.close();
         error_text = failure.what();
+    } catch (const boost::thread_interrupted&) {
+        // A stop seen between requests ends like one seen during a transfer.
+        file.close();
+        error_text = texts::UserStop();
     }
     finished = true;
 }
 
-bool quorrin_download_mgr::Sample(const ptime& now) {
+bool quorrin_download_mgr::Sample(Clock::time_point now) {
     const std::int64_t since = MicrosecondsBetween(last_sample, now);
     if (!SampleDue(since)) {
         return false;
@@ -250,7 +272,7 @@ bool quorrin_download_mgr::Sample(const ptime& now) {
     current_rate = RateOver(interval_bytes, since);
     last_sample = now;
     interval_bytes = 0;
-    return CountSample(current_rate, zero_rate_count);
+    return CountSample(current_rate, zero_rate_count, zero_rate_limit);
 }
 
 size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void* userdata) {
@@ -269,7 +291,9 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
         context.body_checked = true;
         long status = 0;
         curl_easy_getinfo(mgr.curl.get(), CURLINFO_RESPONSE_CODE, &status);
-        switch (DecideBody(status, context.content_range, mgr.downloaded)) {
+        curl_off_t length = -1;
+        curl_easy_getinfo(mgr.curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
+        switch (DecideBody(status, context.content_range, mgr.downloaded, length, mgr.total_size)) {
             case BodyAction::Append:
                 break;
             case BodyAction::RestartFromZero:
@@ -279,7 +303,7 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
                 context.OpenImage(std::ios::trunc);
                 break;
             case BodyAction::Refuse:
-                mgr.error_text = texts::BadStatus(status);
+                mgr.error_text = status == 200 ? texts::NotTheRest() : texts::BadStatus(status);
                 return 0;
         }
     }
@@ -298,7 +322,7 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
         return 0;
     }
     mgr.downloaded += static_cast<std::int64_t>(n);
-    const ptime now = microsec_clock::local_time();
+    const Clock::time_point now = Clock::now();
     mgr.average_rate = RateOver(mgr.attempt_bytes, MicrosecondsBetween(mgr.attempt_start, now));
     if (mgr.Sample(now)) {
         mgr.error_text = texts::ZeroRate();
@@ -331,7 +355,7 @@ int quorrin_download_mgr::OnTransferInfo(void* userdata, curl_off_t, curl_off_t,
         return 1;
     }
     // A connection that delivers nothing is sampled here, as a zero rate.
-    if (mgr.Sample(microsec_clock::local_time())) {
+    if (mgr.Sample(Clock::now())) {
         mgr.error_text = texts::ZeroRate();
         return 1;
     }

@@ -1,15 +1,16 @@
 // Downloads one image over HTTP into its final path on a worker thread of its own, resuming a
-// partial image, watching the rate and changing link after repeated zero-rate samples.
+// partial image, watching the rate and changing link once a link has stalled.
 #pragma once
 
 #include <curl/curl.h>
 
 #include <atomic>
-#include <boost/date_time/posix_time/posix_time.hpp>
+#include <chrono>
 #include <boost/thread.hpp>
 #include <cstdint>
 #include <string>
 
+#include "download/DownloadDecisions.h"
 #include "download/quorrin_download_info_provider.h"
 
 // Owns one libcurl easy handle.
@@ -42,6 +43,7 @@ public:
     quorrin_download_mgr(const quorrin_download_mgr&) = delete;
     quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
 
+    // Starts the worker; when no thread can be made, throws and stays finished.
     void Start();
     // Asks the worker to stop and waits for it to end; does nothing once it has been waited for.
     // Both the window's quit and the destructor use it, so no worker outlives its manager.
@@ -55,8 +57,12 @@ public:
     std::atomic<double> current_rate{0};
     double attempt_bytes = 0;
     std::atomic<double> average_rate{0};
-    boost::posix_time::ptime attempt_start;
+    // Intervals are measured on a clock that no time sync or clock change can move back.
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point attempt_start;
+    // Consecutive zero-rate samples of the current attempt; the attempt gives up at the limit.
     std::int32_t zero_rate_count = 0;
+    std::int32_t zero_rate_limit = kZeroRateLimit;
     // Set by the window; seen within about a second even while no data arrives.
     std::atomic<bool> stop_requested{false};
     std::atomic<std::int64_t> downloaded{0};
@@ -70,7 +76,7 @@ public:
     CurlEasy curl;
     boost::thread worker;
     quorrin_download_info_provider* provider;
-    boost::posix_time::ptime last_sample;
+    Clock::time_point last_sample;
 
     struct write_context;
 
@@ -80,7 +86,9 @@ private:
     // One attempt's resume decision; false when the image is already complete.
     bool PrepareImage(write_context& context);
     // Takes a rate sample when one is due; true when the attempt must give up.
-    bool Sample(const boost::posix_time::ptime& now);
+    bool Sample(Clock::time_point now);
+    // The worker's thread; a seam for the tests of a thread that cannot be made.
+    virtual boost::thread LaunchWorker();
     static size_t OnWrite(char* data, size_t size, size_t count, void* context);
     static size_t OnHeader(char* data, size_t size, size_t count, void* context);
     static int OnProbeInfo(void* mgr, curl_off_t, curl_off_t, curl_off_t, curl_off_t);

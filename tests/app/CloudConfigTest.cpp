@@ -2,12 +2,15 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdio>
 #include <deque>
+#include <sstream>
 #include <string>
 
 #include "app/CloudConfig.h"
 #include "app/FetchConfig.h"
+#include "app/HttpGet.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -195,6 +198,40 @@ TEST(FetchConfig, NoServerFails) {
     EXPECT_FALSE(FetchConfigFrom(testenv::DeadServerUrl() + "/kestrin_1_0.ini", config));
     EXPECT_TRUE(config.xpUrls.empty());
     EXPECT_TRUE(config.win7Urls.empty());
+}
+
+// A server that accepts and then says nothing ends the fetch at its limits, or at a stop, with
+// what had arrived; it stays silent for 30 s.
+TEST(HttpGet, ASilentServerEndsTheFetchAtItsLimitsOrAtAStop) {
+    const std::string echo = testenv::ServerUrl() + "/__echo?body=abcdefghij";
+    const auto start = std::chrono::steady_clock::now();
+    const auto since = [&start] { return std::chrono::steady_clock::now() - start; };
+    const struct {
+        const char* name;
+        std::string url;
+        HttpLimits limits;
+        bool stop;  // asked to stop after 300 ms
+        std::string body;
+    } cases[] = {
+        {"silent before any answer", echo + "&mode=silent&seconds=30", {300, 300}, false, ""},
+        {"silent after part of the body",
+         echo + "&mode=stall&after=4&seconds=30",
+         {300, 300},
+         false,
+         "abcd"},
+        {"stopped", echo + "&mode=stall&after=4&seconds=30", {60000, 60000}, true, "abcd"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream body;
+        const auto begun = since();
+        HttpGet(c.url, body, c.limits,
+                [&] { return c.stop && since() - begun > std::chrono::milliseconds(300); });
+        EXPECT_LT(since() - begun, std::chrono::seconds(5)) << c.name;
+        EXPECT_EQ(body.str(), c.body) << c.name;
+    }
+    std::ostringstream whole;
+    HttpGet(echo + "&mode=pieces&size=3&delay_ms=200", whole, {300, 1000});
+    EXPECT_EQ(whole.str(), "abcdefghij") << "a slow body within the limits arrives whole";
 }
 
 }  // namespace

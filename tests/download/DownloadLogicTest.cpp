@@ -64,27 +64,34 @@ TEST(DownloadDecisions, ResumeFromRecordAndStoredSize) {
 
 TEST(DownloadDecisions, BodyAcceptedOnlyWhereItContinuesTheImage) {
     using B = BodyAction;
+    const std::int64_t total = 2 * kMiB;
     struct Case {
         long status;
         const char* contentRange;
         std::int64_t offset;
+        std::int64_t length;
         B action;
     };
     const Case cases[] = {
-        {200, "", 0, B::Append},
-        {200, "", kMiB, B::RestartFromZero},
-        {206, "bytes 1048576-2097151/2097152", kMiB, B::Append},
-        {206, "bytes 0-2097151/2097152", kMiB, B::Refuse},
-        {206, "bytes 1048576-2097151/*", kMiB, B::Append},
-        {206, "", kMiB, B::Refuse},
-        {206, "bytes */2097152", kMiB, B::Refuse},
-        {416, "bytes */2097152", kMiB, B::Refuse},
-        {404, "", 0, B::Refuse},
-        {500, "", kMiB, B::Refuse},
+        {200, "", 0, total, B::Append},
+        {200, "", 0, -1, B::Append},
+        {200, "", 0, 512, B::Refuse},
+        {200, "", kMiB, total, B::RestartFromZero},
+        // A page instead of the rest (a refused hot link, an expired address) keeps the image.
+        {200, "", kMiB, 512, B::Refuse},
+        {200, "", kMiB, -1, B::Refuse},
+        {206, "bytes 1048576-2097151/2097152", kMiB, kMiB, B::Append},
+        {206, "bytes 0-2097151/2097152", kMiB, total, B::Refuse},
+        {206, "bytes 1048576-2097151/*", kMiB, kMiB, B::Append},
+        {206, "", kMiB, kMiB, B::Refuse},
+        {206, "bytes */2097152", kMiB, 0, B::Refuse},
+        {416, "bytes */2097152", kMiB, 0, B::Refuse},
+        {404, "", 0, 512, B::Refuse},
+        {500, "", kMiB, 512, B::Refuse},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(DecideBody(c.status, c.contentRange, c.offset), c.action)
-            << c.status << " " << c.contentRange << " @" << c.offset;
+        EXPECT_EQ(DecideBody(c.status, c.contentRange, c.offset, c.length, total), c.action)
+            << c.status << " " << c.contentRange << " @" << c.offset << " length " << c.length;
     }
 }
 
@@ -100,18 +107,17 @@ TEST(DownloadDecisions, RatesAndSamplesFromClockValues) {
     EXPECT_FALSE(SampleDue(1999999));
     EXPECT_TRUE(SampleDue(2000000));
 
-    // Twelve zero samples in one attempt and eight in the next give up on the eighth; a good
-    // sample in between lowers nothing.
+    // Only a run of zero samples as long as the limit gives up; any data ends the run.
     std::int32_t count = 0;
-    for (int i = 0; i < 12; ++i) {
-        EXPECT_FALSE(CountSample(0.0, count));
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_FALSE(CountSample(0.0, count, kZeroRateLimit));
     }
-    EXPECT_FALSE(CountSample(100.0, count));
-    for (int i = 0; i < 7; ++i) {
-        EXPECT_FALSE(CountSample(0.0, count));
+    EXPECT_FALSE(CountSample(100.0, count, kZeroRateLimit));
+    for (int i = 0; i < 19; ++i) {
+        EXPECT_FALSE(CountSample(0.0, count, kZeroRateLimit)) << "a new run, sample " << i;
     }
-    EXPECT_TRUE(CountSample(0.0, count));
-    EXPECT_TRUE(CountSample(100.0, count)) << "the count never goes down";
+    EXPECT_TRUE(CountSample(0.0, count, kZeroRateLimit));
+    EXPECT_FALSE(CountSample(1e-9, count, kZeroRateLimit)) << "any data at all ends a stall";
 }
 
 TEST(DownloadDecisions, NextLinkOnlyAfterALaterAttemptWithoutData) {

@@ -200,6 +200,16 @@ def mode_silent(req, data, params):
     req.close_connection = True
 
 
+def mode_late_silent(req, data, params):
+    """Normal answers to the first `answers` requests for this address, silent ones after."""
+    with LOG_LOCK:
+        seen = sum(1 for entry in LOG if entry["path"] == req.path)
+    if seen > param(params, "answers", 1):
+        mode_silent(req, data, params)
+    else:
+        serve_normal(req, data, params)
+
+
 MODES = {
     "normal": serve_normal,
     "pieces": mode_pieces,
@@ -213,6 +223,7 @@ MODES = {
     "wronglength": mode_wronglength,
     "nolength": mode_nolength,
     "silent": mode_silent,
+    "late_silent": mode_late_silent,
 }
 
 
