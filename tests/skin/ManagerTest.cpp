@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -325,6 +328,44 @@ TEST(SkinManager, TooltipIdsAreSmallestFreeAndReused) {
     EXPECT_FALSE(host.ProcessWindowMessage(host.Handle(), WM_NOTIFY, 0,
                                            reinterpret_cast<LPARAM>(&info), result, 0));
     EXPECT_EQ(a.m_log, L"tip 7;") << "unknown id and window tools reach no control";
+}
+
+// A tooltip control of the owner learns every tool with its rectangle in window coordinates and
+// asks the control behind a tool for its text.
+TEST(SkinManager, TheOwnersTooltipControlKnowsEveryToolAndAsksItsControlForText) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    SkinHostWindow host(200, 120);
+    struct ToolTipWindow {
+        HWND handle;
+        ~ToolTipWindow() { DestroyWindow(handle); }
+    } tip{CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
+                          0, 0, host.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr)};
+    ASSERT_NE(tip.handle, nullptr);
+    host.m_hToolTip = tip.handle;
+    host.m_hToolOwner = host.Handle();
+    ProbeWnd probe(kRed);
+    host.Add(probe, SWS_VISIBLE, 1, 10, 10, 30, 30);
+    const RECT part{2, 3, 12, 13};
+    ASSERT_EQ(host.AddToolTip(&probe, 4, &part), 1u);
+    EXPECT_EQ(::SendMessageW(tip.handle, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    wchar_t text[80] = L"";
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = host.Handle();
+    info.uId = 1;
+    info.lpszText = text;
+    ASSERT_TRUE(::SendMessageW(tip.handle, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+    const RECT inWindow{12, 13, 22, 23};
+    EXPECT_TRUE(EqualRect(&info.rect, &inWindow));
+    EXPECT_EQ(info.lpszText, LPSTR_TEXTCALLBACKW) << "the tool lost its text callback";
+    info.lpszText = text;
+    ::SendMessageW(tip.handle, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(probe.m_log, L"tip 4;");
+
+    host.RemoveToolTips(&probe);
+    EXPECT_EQ(::SendMessageW(tip.handle, TTM_GETTOOLCOUNT, 0, 0), 0);
 }
 
 TEST(SkinManager, DestroyDetachesEveryControlAndEndsHoverAndCapture) {
