@@ -183,6 +183,8 @@ void CSomWndManager::OnHoverTimer() {
 
 void CSomWndManager::OnPaintMessage(HDC dc) {
     if (dc) {
+        // The DC is the caller's: drawing excludes every control from its clipping as it goes.
+        const gdi::SavedState saved(dc);
         RECT rc{};
         GetClipBox(dc, &rc);
         DrawWnds(dc, &rc);

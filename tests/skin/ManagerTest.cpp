@@ -100,6 +100,32 @@ TEST(SkinManager, FirstAddedIsOnTopAndBackgroundOnlyFillsUncoveredPixels) {
     }
 }
 
+// Printing draws into the caller's DC and gives it back with the clipping it came with, none or
+// the caller's own, whatever the controls excluded while drawing.
+TEST(SkinManager, PrintingLeavesTheCallersClippingAsItWas) {
+    Overlap o(SWS_VISIBLE, SWS_VISIBLE | SWS_TRANSPARENT);
+    gdi::WindowDC screen(o.host.Handle());
+    for (const bool callerClips : {false, true}) {
+        SCOPED_TRACE(callerClips ? "caller's clip region" : "no clip region");
+        gdi::MemoryDC dc(CreateCompatibleDC(screen.Get()));
+        gdi::Bitmap target(CreateCompatibleBitmap(screen.Get(), 200, 120));
+        gdi::SelectedObject selected(dc.Get(), target.Get());
+        const gdi::Region callers(CreateRectRgn(5, 5, 150, 100));
+        if (callerClips)
+            SelectClipRgn(dc.Get(), callers.Get());
+
+        ::SendMessageW(o.host.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()),
+                       PRF_CLIENT);
+
+        const gdi::Region after(CreateRectRgn(0, 0, 0, 0));
+        const int clipped = GetClipRgn(dc.Get(), after.Get());
+        EXPECT_EQ(clipped, callerClips ? 1 : 0);
+        if (callerClips && clipped == 1) {
+            EXPECT_TRUE(EqualRgn(after.Get(), callers.Get()));
+        }
+    }
+}
+
 TEST(SkinManager, HidingATransparentControlRepaintsTheBackgroundAtOnce) {
     SkinHostWindow host(200, 120);
     ProbeWnd probe(kRed);
