@@ -12,10 +12,10 @@
 #include "richtext/CMemDlgTemplate.h"
 #include "richtext/CSomTextButton.h"
 #include "richtext/CSomTextWnd.h"
-#include "richtext/FontTable.h"
 #include "skin/CSomButton3.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomWndManager.h"
+#include "skin/FontTable.h"
 #include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 

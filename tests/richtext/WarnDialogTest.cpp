@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "richtext/CWarnDialog.h"
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
 #include "tests/support/RealMouse.h"

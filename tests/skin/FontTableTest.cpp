@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

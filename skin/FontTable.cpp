@@ -1,4 +1,4 @@
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "richtext/SkinFont.h"
+#include "skin/SkinFont.h"
 
 class FontTable {
 public:
