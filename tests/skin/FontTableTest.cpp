@@ -9,6 +9,12 @@
 
 namespace {
 
+// A global built before every global of default priority, wherever it lives, reads the table.
+struct EarlyUser {
+    HFONT font = FontTable::Font(FontTable::kDefaultEntry);
+};
+EarlyUser g_earlyUser __attribute__((init_priority(101)));
+
 LOGFONTW Describe(HFONT font) {
     LOGFONTW lf{};
     EXPECT_EQ(GetObjectW(font, sizeof lf, &lf), static_cast<int>(sizeof lf));
@@ -67,6 +73,11 @@ TEST(FontTable, EntriesDifferFromTheStockFontOnlyInHeightAndWeight) {
     EXPECT_EQ(table.Get(0), nullptr);
     EXPECT_EQ(table.Get(9), nullptr);
     EXPECT_EQ(FontTable::Font(3), table.Get(3));
+}
+
+TEST(FontTable, IsBuiltForTheFirstUserEvenAGlobalBuiltBeforeIt) {
+    EXPECT_NE(g_earlyUser.font, nullptr);
+    EXPECT_EQ(g_earlyUser.font, FontTable::Font(FontTable::kDefaultEntry));
 }
 
 }  // namespace
