@@ -191,13 +191,11 @@ void CSomWndManager::OnPaintMessage(HDC dc) {
         DrawBackground(dc, &rc);
         return;
     }
-    PAINTSTRUCT ps{};
-    HDC paintDC = BeginPaint(m_hWnd, &ps);
-    if (!paintDC)
+    const gdi::PaintDC paint(m_hWnd);
+    if (!paint.Get())
         return;
-    DrawWnds(paintDC, &ps.rcPaint);
-    DrawBackground(paintDC, &ps.rcPaint);
-    EndPaint(m_hWnd, &ps);
+    DrawWnds(paint.Get(), &paint.PaintRect());
+    DrawBackground(paint.Get(), &paint.PaintRect());
 }
 
 void CSomWndManager::OnDestroyMessage() {

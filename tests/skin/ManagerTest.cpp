@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -473,6 +474,35 @@ TEST(SkinManager, ACommandThatDestroysTheWindowEndsTheClickSafely) {
     EXPECT_EQ(host.m_commands.size(), 1u);
     EXPECT_EQ(button.m_pManager, nullptr);
     EXPECT_FALSE(button.m_bPressed);
+}
+
+// Whichever way the window is painted, the DC it paints on is held by an owner while the
+// controls draw, so that one never given back would show in the count.
+TEST(SkinManager, EveryPaintHoldsItsDCThroughAnOwner) {
+    SkinHostWindow host(200, 120);
+    ProbeWnd probe(kRed);
+    host.Add(probe, SWS_VISIBLE, 1, 20, 20, 40, 40);
+    Pump();
+    const struct {
+        const char* name;
+        std::function<void()> paint;
+    } cases[] = {
+        {"WM_PAINT",
+         [&] {
+             InvalidateRect(host.Handle(), nullptr, FALSE);
+             UpdateWindow(host.Handle());
+         }},
+        {"immediate redraw", [&] { host.RedrawWnd(&probe, nullptr, FALSE, 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const long before = gdi::LiveHandles();
+        const int paints = probe.m_paints;
+        c.paint();
+        ASSERT_EQ(probe.m_paints, paints + 1);
+        EXPECT_EQ(probe.m_handlesAtPaint, before + 1);
+        EXPECT_EQ(gdi::LiveHandles(), before);
+    }
 }
 
 TEST(SkinManager, NoHandleLeftAfterManyRepaintsHoversAndADestroy) {
