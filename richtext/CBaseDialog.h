@@ -12,10 +12,10 @@
 #include "richtext/CMemDlgTemplate.h"
 #include "richtext/CSomTextButton.h"
 #include "richtext/CSomTextWnd.h"
-#include "richtext/FontTable.h"
 #include "skin/CSomButton3.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomWndManager.h"
+#include "skin/FontTable.h"
 #include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 
@@ -79,17 +79,17 @@ public:
 
     // Shapes the window as a cx x cy rectangle with rounded corners.
     virtual void ApplyWindowRegion(int cx, int cy) {
-        const HRGN region =
-            CreateRoundRectRgn(0, 0, cx + 1, cy + 1, kCornerEllipse, kCornerEllipse);
+        gdi::Region region(
+            CreateRoundRectRgn(0, 0, cx + 1, cy + 1, kCornerEllipse, kCornerEllipse));
         // The round corner alone leaves a single pixel standing inside each notch.
         const POINT pixels[] = {{1, 1}, {cx - 2, 1}, {1, cy - 2}, {cx - 2, cy - 2}};
         for (const POINT& p : pixels) {
             const gdi::Region pixel(CreateRectRgn(p.x, p.y, p.x + 1, p.y + 1));
-            CombineRgn(region, region, pixel.Get(), RGN_DIFF);
+            CombineRgn(region.Get(), region.Get(), pixel.Get(), RGN_DIFF);
         }
-        // Once set, the region belongs to the window, which deletes it.
-        if (!SetWindowRgn(m_hWnd, region, TRUE))
-            DeleteObject(region);
+        // Once set, the region belongs to the window, which deletes it; a refused one stays ours.
+        if (SetWindowRgn(m_hWnd, region.Get(), TRUE))
+            region.Release();
     }
     // Creates the concrete dialog's controls, once, after the common ones exist.
     virtual void InitControls() {}

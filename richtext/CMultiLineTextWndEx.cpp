@@ -1,12 +1,12 @@
 #include "richtext/CMultiLineTextWndEx.h"
 
-#include "richtext/FontTable.h"
 #include "richtext/GdiTextMeasurer.h"
 #include "richtext/LineBreaker.h"
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
+#include "skin/FontTable.h"
 
 CMultiLineTextWndEx::~CMultiLineTextWndEx() = default;
 

@@ -3,10 +3,10 @@
 #include "skin/ButtonPress.h"
 #include <algorithm>
 
-#include "richtext/FontTable.h"
 #include "richtext/GdiTextMeasurer.h"
 #include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
+#include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"
 
 namespace {

@@ -2,13 +2,13 @@
 
 #include <shellapi.h>
 
-#include "richtext/FontTable.h"
 #include "richtext/GdiTextMeasurer.h"
 #include "richtext/LinkTarget.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/SingleLineLayout.h"
 #include "richtext/TextDrawState.h"
 #include "skin/CSomBitmap.h"
+#include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -105,9 +106,8 @@ bool DecodeInto(DecodeState& s, MemoryReader& reader) {
 
 struct SharedMemoryDC {
     SharedMemoryDC() {
-        HDC screen = GetDC(nullptr);
-        dc.Reset(CreateCompatibleDC(screen));
-        ReleaseDC(nullptr, screen);
+        const gdi::WindowDC screen(nullptr);
+        dc.Reset(CreateCompatibleDC(screen.Get()));
     }
     gdi::MemoryDC dc;
 };
@@ -131,37 +131,37 @@ bool CSomBitmap::IsResource() const {
     return reinterpret_cast<ULONG_PTR>(m_pszSource) < 0xFFFF;
 }
 
-HBITMAP CSomBitmap::DecodePng(const BYTE* data, size_t size) {
+gdi::Bitmap CSomBitmap::DecodePng(const BYTE* data, size_t size) {
     if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0)
-        return nullptr;
+        return gdi::Bitmap();
     DecodeState state;
     state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (!state.png)
-        return nullptr;
+        return gdi::Bitmap();
     state.info = png_create_info_struct(state.png);
     if (!state.info) {
         png_destroy_read_struct(&state.png, nullptr, nullptr);
-        return nullptr;
+        return gdi::Bitmap();
     }
     MemoryReader reader{data, size, 0};
     const bool ok = DecodeInto(state, reader);
     png_destroy_read_struct(&state.png, &state.info, nullptr);
     if (!ok)
-        return nullptr;
-    return state.dib.Release();
+        return gdi::Bitmap();
+    return std::move(state.dib);
 }
 
 void CSomBitmap::EnsureLoaded() {
     if (m_hBitmap)
         return;
-    HBITMAP loaded = nullptr;
+    gdi::Bitmap loaded;
     if (m_nKind == kBitmap) {
         if (IsResource())
-            loaded = static_cast<HBITMAP>(
-                LoadImageW(ModuleInstance(), m_pszSource, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+            loaded.Reset(static_cast<HBITMAP>(LoadImageW(ModuleInstance(), m_pszSource,
+                                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         else
-            loaded = static_cast<HBITMAP>(LoadImageW(nullptr, m_pszSource, IMAGE_BITMAP, 0, 0,
-                                                     LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+            loaded.Reset(static_cast<HBITMAP>(LoadImageW(nullptr, m_pszSource, IMAGE_BITMAP, 0, 0,
+                                                         LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     } else if (m_nKind == kPng && IsResource()) {
         HRSRC found = FindResourceW(ModuleInstance(), m_pszSource, L"PNG");
         HGLOBAL resource = found ? LoadResource(ModuleInstance(), found) : nullptr;
@@ -186,7 +186,7 @@ void CSomBitmap::EnsureLoaded() {
             loaded = DecodePng(data.data(), data.size());
         }
     }
-    m_hBitmap.Reset(loaded);
+    m_hBitmap = std::move(loaded);
     if (!m_hBitmap) {
         // The frame count stays: a later load that succeeds still cuts the image into frames.
         m_cxFrame = 0;

@@ -26,8 +26,8 @@ public:
     void DrawFrame(HDC dc, int x, int y, int frame);
 
     // Decodes a PNG held in memory into a top-down DIB section: 32 bits with premultiplied alpha
-    // when the image has transparency, 24 bits otherwise. NULL when the data is not a valid PNG.
-    static HBITMAP DecodePng(const BYTE* data, size_t size);
+    // when the image has transparency, 24 bits otherwise. Empty when the data is not a valid PNG.
+    static gdi::Bitmap DecodePng(const BYTE* data, size_t size);
 
     // The process-wide memory DC every bitmap is selected into for blitting; text is measured
     // on it too.

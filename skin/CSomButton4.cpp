@@ -1,10 +1,10 @@
 #include "skin/CSomButton4.h"
 
-#include "skin/ButtonPress.h"
 #include <algorithm>
 
-#include "richtext/FontTable.h"
+#include "skin/ButtonPress.h"
 #include "skin/CSomBitmap.h"
+#include "skin/FontTable.h"
 #include "skin/GdiHandle.h"
 #include "skin/ISomWndManager.h"
 

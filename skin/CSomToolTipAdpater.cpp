@@ -6,8 +6,10 @@
 
 namespace {
 
-// The size of the tool structure the tooltip control of every supported Windows accepts.
-constexpr UINT kToolInfoSize = 48;
+// The tool structure up to lParam, measured for this build's pointer size: the full structure
+// (with lpReserved) is refused by version 5 of the common controls, and a size taken from the
+// other pointer width is refused or cut short by the 64-bit ones.
+const UINT kToolInfoSize = TTTOOLINFOW_V2_SIZE;
 
 }  // namespace
 

@@ -183,19 +183,19 @@ void CSomWndManager::OnHoverTimer() {
 
 void CSomWndManager::OnPaintMessage(HDC dc) {
     if (dc) {
+        // The DC is the caller's: drawing excludes every control from its clipping as it goes.
+        const gdi::SavedState saved(dc);
         RECT rc{};
         GetClipBox(dc, &rc);
         DrawWnds(dc, &rc);
         DrawBackground(dc, &rc);
         return;
     }
-    PAINTSTRUCT ps{};
-    HDC paintDC = BeginPaint(m_hWnd, &ps);
-    if (!paintDC)
+    const gdi::PaintDC paint(m_hWnd);
+    if (!paint.Get())
         return;
-    DrawWnds(paintDC, &ps.rcPaint);
-    DrawBackground(paintDC, &ps.rcPaint);
-    EndPaint(m_hWnd, &ps);
+    DrawWnds(paint.Get(), &paint.PaintRect());
+    DrawBackground(paint.Get(), &paint.PaintRect());
 }
 
 void CSomWndManager::OnDestroyMessage() {

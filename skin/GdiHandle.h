@@ -2,6 +2,7 @@
 #pragma once
 
 #include "skin/GdiOwner.h"
+#include "skin/GdiPaintDC.h"
 #include "skin/GdiSavedState.h"
 #include "skin/GdiSelectedObject.h"
 #include "skin/GdiViewportOrigin.h"

@@ -6,7 +6,7 @@
 
 namespace gdi {
 
-// A DC borrowed from a window with GetDC, given back with ReleaseDC.
+// A DC borrowed from a window (NULL: the screen) with GetDC, given back with ReleaseDC.
 class WindowDC {
 public:
     explicit WindowDC(HWND window) : m_hWnd(window), m_hDC(GetDC(window)) {

@@ -14,10 +14,13 @@ HDC PaintBuffer::Get() {
 }
 
 PaintBuffer::PaintBuffer() {
-    HDC screen = GetDC(nullptr);
-    gdi::MemoryDC dc(CreateCompatibleDC(screen));
-    gdi::Bitmap bitmap(CreateCompatibleBitmap(screen, kWidth, kHeight));
-    ReleaseDC(nullptr, screen);
+    gdi::MemoryDC dc;
+    gdi::Bitmap bitmap;
+    {
+        const gdi::WindowDC screen(nullptr);
+        dc.Reset(CreateCompatibleDC(screen.Get()));
+        bitmap.Reset(CreateCompatibleBitmap(screen.Get(), kWidth, kHeight));
+    }
     if (!dc || !bitmap)
         return;
     m_hPrevious = SelectObject(dc.Get(), bitmap.Get());

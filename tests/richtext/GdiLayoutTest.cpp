@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "richtext/FontTable.h"
 #include "richtext/GdiTextMeasurer.h"
 #include "richtext/LineBreaker.h"
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
+#include "skin/FontTable.h"
 #include "tests/support/TestEnv.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <thread>
 
 #include "richtext/CWarnDialog.h"
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
 #include "tests/support/RealMouse.h"
@@ -260,6 +260,45 @@ TEST(WarnDialog, ResizingReshapesAndRelaysButMinimisingDoesNot) {
 }  // namespace
 
 namespace {
+
+// The warning dialog noting the most handles its owners hold while its position changes; the
+// window sends that change to itself while SetWindowRgn hands a new region over.
+class RegionWatchDialog : public ProbeDialog {
+public:
+    BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                              LRESULT& result, DWORD messageMapId) override {
+        if (message == WM_WINDOWPOSCHANGING && m_bWatching)
+            m_nPeak = std::max(m_nPeak, gdi::LiveHandles().load());
+        return ProbeDialog::ProcessWindowMessage(window, message, wParam, lParam, result,
+                                                 messageMapId);
+    }
+
+    bool m_bWatching = false;
+    long m_nPeak = 0;
+};
+
+// The region is counted while the dialog builds it and no longer once the window owns it, on
+// every resize.
+TEST(WarnDialog, TheWindowRegionIsHeldByAnOwnerUntilTheWindowTakesIt) {
+    RegionWatchDialog dialog;
+    const INT_PTR result = RunDialog(dialog, [&](HWND window) {
+        OnWindowThread(window, [&] {
+            const long before = gdi::LiveHandles();
+            for (const SIZE size : {SIZE{400, 260}, SIZE{350, 220}, SIZE{420, 240}}) {
+                dialog.m_nPeak = before;
+                dialog.m_bWatching = true;
+                SetWindowPos(window, nullptr, 0, 0, size.cx, size.cy,
+                             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+                dialog.m_bWatching = false;
+                EXPECT_EQ(dialog.m_nPeak, before + 1) << "the region was not held by an owner";
+                EXPECT_EQ(gdi::LiveHandles(), before) << "the window's region is still counted";
+                ExpectShape(window, size.cx, size.cy);
+            }
+        });
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, 0), 0);
+    });
+    EXPECT_EQ(result, IDOK);
+}
 
 // Everything a dialog creates while it runs, hovers and repaints is gone when it has ended:
 // counted through the handle owners (the images, loaded once on first use, stay).

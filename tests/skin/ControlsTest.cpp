@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "richtext/FontTable.h"
 #include "skin/CSomBitmap.h"
 #include "skin/CSomBitmap9Part.h"
 #include "skin/CSomButton4.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomProgressCtrl.h"
+#include "skin/FontTable.h"
 #include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 #include "tests/skin/SkinHostWindow.h"

@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -94,6 +98,32 @@ TEST(SkinManager, FirstAddedIsOnTopAndBackgroundOnlyFillsUncoveredPixels) {
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
         EXPECT_EQ(PixelColor(o.host.At(pixels, c.x, c.y)), c.expected);
+    }
+}
+
+// Printing draws into the caller's DC and gives it back with the clipping it came with, none or
+// the caller's own, whatever the controls excluded while drawing.
+TEST(SkinManager, PrintingLeavesTheCallersClippingAsItWas) {
+    Overlap o(SWS_VISIBLE, SWS_VISIBLE | SWS_TRANSPARENT);
+    gdi::WindowDC screen(o.host.Handle());
+    for (const bool callerClips : {false, true}) {
+        SCOPED_TRACE(callerClips ? "caller's clip region" : "no clip region");
+        gdi::MemoryDC dc(CreateCompatibleDC(screen.Get()));
+        gdi::Bitmap target(CreateCompatibleBitmap(screen.Get(), 200, 120));
+        gdi::SelectedObject selected(dc.Get(), target.Get());
+        const gdi::Region callers(CreateRectRgn(5, 5, 150, 100));
+        if (callerClips)
+            SelectClipRgn(dc.Get(), callers.Get());
+
+        ::SendMessageW(o.host.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc.Get()),
+                       PRF_CLIENT);
+
+        const gdi::Region after(CreateRectRgn(0, 0, 0, 0));
+        const int clipped = GetClipRgn(dc.Get(), after.Get());
+        EXPECT_EQ(clipped, callerClips ? 1 : 0);
+        if (callerClips && clipped == 1) {
+            EXPECT_TRUE(EqualRgn(after.Get(), callers.Get()));
+        }
     }
 }
 
@@ -327,6 +357,44 @@ TEST(SkinManager, TooltipIdsAreSmallestFreeAndReused) {
     EXPECT_EQ(a.m_log, L"tip 7;") << "unknown id and window tools reach no control";
 }
 
+// A tooltip control of the owner learns every tool with its rectangle in window coordinates and
+// asks the control behind a tool for its text.
+TEST(SkinManager, TheOwnersTooltipControlKnowsEveryToolAndAsksItsControlForText) {
+    const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&classes);
+    SkinHostWindow host(200, 120);
+    struct ToolTipWindow {
+        HWND handle;
+        ~ToolTipWindow() { DestroyWindow(handle); }
+    } tip{CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0,
+                          0, 0, host.Handle(), nullptr, GetModuleHandleW(nullptr), nullptr)};
+    ASSERT_NE(tip.handle, nullptr);
+    host.m_hToolTip = tip.handle;
+    host.m_hToolOwner = host.Handle();
+    ProbeWnd probe(kRed);
+    host.Add(probe, SWS_VISIBLE, 1, 10, 10, 30, 30);
+    const RECT part{2, 3, 12, 13};
+    ASSERT_EQ(host.AddToolTip(&probe, 4, &part), 1u);
+    EXPECT_EQ(::SendMessageW(tip.handle, TTM_GETTOOLCOUNT, 0, 0), 1);
+
+    wchar_t text[80] = L"";
+    TTTOOLINFOW info{};
+    info.cbSize = TTTOOLINFOW_V2_SIZE;
+    info.hwnd = host.Handle();
+    info.uId = 1;
+    info.lpszText = text;
+    ASSERT_TRUE(::SendMessageW(tip.handle, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&info)));
+    const RECT inWindow{12, 13, 22, 23};
+    EXPECT_TRUE(EqualRect(&info.rect, &inWindow));
+    EXPECT_EQ(info.lpszText, LPSTR_TEXTCALLBACKW) << "the tool lost its text callback";
+    info.lpszText = text;
+    ::SendMessageW(tip.handle, TTM_GETTEXTW, 80, reinterpret_cast<LPARAM>(&info));
+    EXPECT_EQ(probe.m_log, L"tip 4;");
+
+    host.RemoveToolTips(&probe);
+    EXPECT_EQ(::SendMessageW(tip.handle, TTM_GETTOOLCOUNT, 0, 0), 0);
+}
+
 TEST(SkinManager, DestroyDetachesEveryControlAndEndsHoverAndCapture) {
     SkinHostWindow host(200, 120);
     ProbeWnd a(kRed);
@@ -406,6 +474,35 @@ TEST(SkinManager, ACommandThatDestroysTheWindowEndsTheClickSafely) {
     EXPECT_EQ(host.m_commands.size(), 1u);
     EXPECT_EQ(button.m_pManager, nullptr);
     EXPECT_FALSE(button.m_bPressed);
+}
+
+// Whichever way the window is painted, the DC it paints on is held by an owner while the
+// controls draw, so that one never given back would show in the count.
+TEST(SkinManager, EveryPaintHoldsItsDCThroughAnOwner) {
+    SkinHostWindow host(200, 120);
+    ProbeWnd probe(kRed);
+    host.Add(probe, SWS_VISIBLE, 1, 20, 20, 40, 40);
+    Pump();
+    const struct {
+        const char* name;
+        std::function<void()> paint;
+    } cases[] = {
+        {"WM_PAINT",
+         [&] {
+             InvalidateRect(host.Handle(), nullptr, FALSE);
+             UpdateWindow(host.Handle());
+         }},
+        {"immediate redraw", [&] { host.RedrawWnd(&probe, nullptr, FALSE, 0); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const long before = gdi::LiveHandles();
+        const int paints = probe.m_paints;
+        c.paint();
+        ASSERT_EQ(probe.m_paints, paints + 1);
+        EXPECT_EQ(probe.m_handlesAtPaint, before + 1);
+        EXPECT_EQ(gdi::LiveHandles(), before);
+    }
 }
 
 TEST(SkinManager, NoHandleLeftAfterManyRepaintsHoversAndADestroy) {

@@ -14,6 +14,7 @@ public:
 
     void OnPaint(HDC dc, int, int) override {
         ++m_paints;
+        m_handlesAtPaint = gdi::LiveHandles();
         gdi::Brush brush(CreateSolidBrush(m_color));
         RECT rc{0, 0, m_rc.right - m_rc.left, m_rc.bottom - m_rc.top};
         if (m_dwStyle & SWS_TRANSPARENT)
@@ -42,6 +43,7 @@ public:
     COLORREF m_color;
     BOOL m_handlesClicks;
     int m_paints = 0;
+    long m_handlesAtPaint = 0;  // held by all owners when the last paint began
     int m_timers = 0;
     std::wstring m_log;
     std::wstring m_geometry;

@@ -4,10 +4,16 @@
 
 #include <string>
 
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
+
+// A global built before every global of default priority, wherever it lives, reads the table.
+struct EarlyUser {
+    HFONT font = FontTable::Font(FontTable::kDefaultEntry);
+};
+EarlyUser g_earlyUser __attribute__((init_priority(101)));
 
 LOGFONTW Describe(HFONT font) {
     LOGFONTW lf{};
@@ -67,6 +73,11 @@ TEST(FontTable, EntriesDifferFromTheStockFontOnlyInHeightAndWeight) {
     EXPECT_EQ(table.Get(0), nullptr);
     EXPECT_EQ(table.Get(9), nullptr);
     EXPECT_EQ(FontTable::Font(3), table.Get(3));
+}
+
+TEST(FontTable, IsBuiltForTheFirstUserEvenAGlobalBuiltBeforeIt) {
+    EXPECT_NE(g_earlyUser.font, nullptr);
+    EXPECT_EQ(g_earlyUser.font, FontTable::Font(FontTable::kDefaultEntry));
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "richtext/SkinFont.h"
+#include "skin/SkinFont.h"
 
 class FontTable {
 public:
@@ -23,8 +23,8 @@ public:
     // "微软雅黑" on a system reporting major version 6 (Vista, 7), "Tahoma" otherwise.
     static const wchar_t* FaceForVersion(DWORD reportedVersion);
 
-    // The table of the process, built during static initialisation from GetVersion(), before
-    // any window exists, and destroyed at exit.
+    // The table of the process, built from GetVersion() on first use and at the latest during
+    // static initialisation, before any window exists; destroyed at exit.
     static const FontTable& Process();
     static HFONT Font(int entry) { return Process().Get(entry); }
 

@@ -1,4 +1,4 @@
-#include "richtext/FontTable.h"
+#include "skin/FontTable.h"
 
 namespace {
 
@@ -12,8 +12,6 @@ constexpr FontSpec kSpecs[] = {
     {-11, 0},         {-11, FW_BOLD}, {-12, FW_NORMAL}, {-12, FW_BOLD},
     {-13, FW_NORMAL}, {-13, FW_BOLD}, {-16, FW_NORMAL}, {-16, FW_BOLD},
 };
-
-const FontTable g_processFonts(GetVersion());
 
 }  // namespace
 
@@ -42,5 +40,13 @@ const wchar_t* FontTable::FaceForVersion(DWORD reportedVersion) {
 }
 
 const FontTable& FontTable::Process() {
-    return g_processFonts;
+    // Built on first use: a global of another file may need a font before this file's globals
+    // exist, since the order between files is unspecified.
+    static const FontTable fonts(GetVersion());
+    return fonts;
 }
+
+namespace {
+// Built during start-up at the latest, before any window exists.
+const bool g_created = (FontTable::Process(), true);
+}  // namespace
