@@ -40,7 +40,8 @@ private:
 
 std::wstring LocaleString(LCTYPE type) {
     wchar_t buffer[32] = {};
-    const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer, 32);
+    // The locale id form: Windows XP has no locale names.
+    const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, buffer, 32);
     return n > 1 ? std::wstring(buffer, static_cast<size_t>(n) - 1) : std::wstring();
 }
 

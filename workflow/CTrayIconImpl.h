@@ -23,6 +23,12 @@ public:
         if (m_nid.hIcon)
             DestroyIcon(m_nid.hIcon);
     }
+
+    // The notification data size a shell of `reportedVersion` (a GetVersion value) accepts:
+    // Windows XP's refuses the larger layout of Vista and later, which then adds a balloon icon.
+    static DWORD NotifyDataSize(DWORD reportedVersion) {
+        return (reportedVersion & 0xFFu) >= 6 ? sizeof(NotifyData) : sizeof(NOTIFYICONDATAW);
+    }
     CTrayIconImpl(const CTrayIconImpl&) = delete;
     CTrayIconImpl& operator=(const CTrayIconImpl&) = delete;
 
@@ -36,7 +42,7 @@ public:
         }
         if (m_nid.hIcon)
             DestroyIcon(m_nid.hIcon);
-        m_nid.cbSize = sizeof m_nid;
+        m_nid.cbSize = NotifyDataSize(GetVersion());
         m_nid.hWnd = window;
         m_nid.uID = 0xFFFFFFFF;
         m_nid.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
@@ -108,9 +114,19 @@ public:
         PostMessageW(window, WM_COMMAND, command, 0);
     }
 
+    // Windows XP's layout, followed by the field that Vista and later add to it.
+    struct NotifyData {
+        NOTIFYICONDATAW base;
+        HICON balloonIcon;
+    };
+    static_assert(sizeof(NotifyData) == (sizeof(void*) == 8 ? 976 : 956),
+                  "the notification data of Windows Vista and later");
+
     UINT m_nTrayMessage;
     bool m_bInstalled = false;
-    NOTIFYICONDATAW m_nid{};
+    // Only the XP part is filled: the balloon icon is never used.
+    NotifyData m_data{};
+    NOTIFYICONDATAW& m_nid = m_data.base;
 
 private:
     struct PopupMenu {
