@@ -2,14 +2,17 @@
 # Creates the project's Wine prefix: Chinese fonts substituted, code page 936 through the
 # caller's zh_CN.UTF-8 locale, D: a fixed drive on a sandbox folder, and the host's root (Z:)
 # typed as a network drive so that a search of fixed drives can never pick it. The prefix is
-# stamped with this script's content and made afresh when the script changes (a prefix made
-# before wine32 was installed, for one, cannot run 32-bit programs).
+# stamped with this script's content and the Wine packages installed, and made afresh when
+# either changes: a prefix made before wine32 was installed runs no program at all.
 # Usage: wine-prefix.sh PREFIX SANDBOX
 set -euo pipefail
 prefix=$1
 sandbox=$2
 stamp=$prefix/.quorrin-ready
-want=$(sha256sum "${BASH_SOURCE[0]}" | cut -c1-16)
+want=$({
+  cat "${BASH_SOURCE[0]}"
+  dpkg-query -W -f='${Package}:${Architecture} ${Version}\n' 'wine32*' 'wine64*' 2>/dev/null || true
+} | sha256sum | cut -c1-16)
 [[ -f $stamp && $(cat "$stamp") == "$want" ]] && exit 0
 
 exec 9>"$prefix.lock"

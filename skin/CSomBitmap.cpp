@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -171,18 +172,18 @@ void CSomBitmap::EnsureLoaded() {
             FreeResource(resource);
         }
     } else if (m_nKind == kPng && m_pszSource) {
-        FILE* file = nullptr;
-        if (_wfopen_s(&file, m_pszSource, L"rb") == 0 && file) {
+        // _wfopen: Windows XP's C runtime has none of the _s functions.
+        const std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(m_pszSource, L"rb"), std::fclose);
+        if (file) {
             std::vector<BYTE> data;
-            if (std::fseek(file, 0, SEEK_END) == 0) {
-                const long size = std::ftell(file);
-                if (size > 0 && std::fseek(file, 0, SEEK_SET) == 0) {
+            if (std::fseek(file.get(), 0, SEEK_END) == 0) {
+                const long size = std::ftell(file.get());
+                if (size > 0 && std::fseek(file.get(), 0, SEEK_SET) == 0) {
                     data.resize(static_cast<size_t>(size));
-                    if (std::fread(data.data(), 1, data.size(), file) != data.size())
+                    if (std::fread(data.data(), 1, data.size(), file.get()) != data.size())
                         data.clear();
                 }
             }
-            std::fclose(file);
             loaded = DecodePng(data.data(), data.size());
         }
     }
