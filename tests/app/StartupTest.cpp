@@ -4,11 +4,16 @@
 
 #include <algorithm>
 #include <atomic>
+#include <fstream>
+#include <iterator>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
+#include "app/EntryGuard.h"
 #include "app/InstanceMutex.h"
 #include "app/Startup.h"
+#include "download/DebugLog.h"
 #include "tests/support/JoiningThread.h"
 #include "tests/support/MessageBoxProbe.h"
 #include "tests/support/PipedProcess.h"
@@ -79,6 +84,52 @@ TEST_F(StartupTest, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
     EXPECT_EQ(topmost, 0) << "left topmost";
     EXPECT_EQ(first.Wait(), 0);
     EXPECT_EQ(g_fetches, 0);
+    EXPECT_EQ(g_runs, 0);
+}
+
+bool FetchThrowsStandard() {
+    throw std::runtime_error("the INI reader gave up");
+}
+bool FetchThrowsOther() {
+    throw 42;
+}
+int StartWithStandardException() {
+    return RunStartup({Admin, FetchThrowsStandard, CountRun});
+}
+int StartWithOtherException() {
+    return RunStartup({Admin, FetchThrowsOther, CountRun});
+}
+int StartThatCannotCreateTheWindow() {
+    return -1;
+}
+
+// The log's bytes as they are on disk, where the text-mode file ends each line with CR LF.
+std::string LogContent() {
+    std::ifstream log("debug.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
+}
+
+TEST_F(StartupTest, AnExceptionThatEscapesStartUpIsLoggedAndEndsTheRunWithAFailureCode) {
+    const struct {
+        const char* name;
+        int (*start)();
+        int exitCode;
+        std::string logged;
+    } cases[] = {
+        {"standard exception", StartWithStandardException, kUncaughtExceptionExitCode,
+         ToAnsi(L"程序异常终止: ") + "the INI reader gave up\r\n"},
+        {"other exception", StartWithOtherException, kUncaughtExceptionExitCode,
+         ToAnsi(L"程序异常终止: 未知异常") + "\r\n"},
+        {"no exception", StartThatCannotCreateTheWindow, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t before = LogContent().size();
+        EXPECT_EQ(RunEntryGuarded(c.start), c.exitCode);
+        EXPECT_EQ(LogContent().substr(before), c.logged);
+        const InstanceMutex after(kInstanceMutexName);
+        EXPECT_TRUE(after.IsFirstInstance()) << "the ended start-up still holds the mutex";
+    }
     EXPECT_EQ(g_runs, 0);
 }
 
