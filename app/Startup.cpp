@@ -6,6 +6,7 @@
 #include <curl/curl.h>
 
 #include "app/CenterOnWorkArea.h"
+#include "app/InstanceMutex.h"
 #include "app/UserLocale.h"
 
 const wchar_t kInstanceMutexName[] =
@@ -35,10 +36,10 @@ bool IsAdministrator() {
 }
 
 int RunStartup(const StartupSeams& seams) {
-    SetLastError(0);
-    // The first instance keeps this handle for its whole life; the system closes it at exit.
-    HANDLE mutex = CreateMutexW(nullptr, TRUE, kInstanceMutexName);
-    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+    // Held until start-up returns, which for the program is the end of its life; a second
+    // instance lets go of the name at once, so start-up can run again in the same process.
+    const InstanceMutex instance(kInstanceMutexName);
+    if (!instance.IsFirstInstance()) {
         RaiseRunningInstance();
         return 0;
     }

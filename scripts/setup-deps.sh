@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and the demo need on a Debian 12 machine,
 # and cross-builds the libraries that Debian does not ship for MinGW-w64 from Debian's
-# own source packages. Idempotent: the cross-built prefix lives outside the clone,
-# keyed by this script's content, so a second run (or a fresh clone) takes seconds.
+# own source packages. Idempotent: the cross-built prefix lives outside the clone, keyed by
+# everything it is built from, so a second run (or a fresh clone) takes seconds. Runs at the
+# same time take turns: one builds while the others wait and then use its prefix, which
+# appears whole or not at all.
 # Prints the prefix path as its last line.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-key=$(sha256sum "$here/setup-deps.sh" | cut -c1-16)
 cache_root=${QUORRIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorrin-deps}
-prefix=$cache_root/$key
 log() { echo "[setup] $*" >&2; }
+mkdir -p "$cache_root"
 
 packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
@@ -23,6 +24,46 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
+locale_ready() { locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; }
+src_list=/etc/apt/sources.list.d/quorrin-deb-src.sources
+
+# None before the source lists have been fetched: the key then names no prefix, and the lists
+# are fetched before the build.
+source_versions() {
+  { apt-cache showsrc "$1" 2>/dev/null || true; } | sed -n 's/^Version: //p' | sort -rV | uniq
+}
+installed_version() { dpkg-query -W -f='${Version}' "$1"; }
+# The prefix is keyed on everything it is built from: this script; the three source packages,
+# by the versions APT offers (the build takes the newest a mirror serves, and versions.txt says
+# which); the Boost headers' package; the cross compiler with its runtime; zlib and GoogleTest.
+read_inputs() {
+  local p
+  boost_headers=$(apt-cache show --no-all-versions libboost1.81-dev | sed -n 's/^Version: //p')
+  inputs="script $(sha256sum <"$here/setup-deps.sh" | cut -d' ' -f1)"
+  for p in boost1.81 curl libpng1.6; do
+    inputs+=$'\n'"$p $(source_versions "$p" | tr '\n' ' ')"
+  done
+  inputs+=$'\n'"libboost1.81-dev $boost_headers"
+  for p in g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev googletest; do
+    inputs+=$'\n'"$p $(installed_version "$p")"
+  done
+  prefix=$cache_root/$(sha256sum <<<"$inputs" | cut -c1-16)
+}
+
+# A machine set up before needs no lock: a finished prefix never changes.
+if ((${#missing[@]} == 0)) && locale_ready && [[ -f $src_list ]] && read_inputs 2>/dev/null &&
+  [[ -f $prefix/.complete ]]; then
+  echo "$prefix"
+  exit 0
+fi
+
+# APT, dpkg and the build allow one run at a time; the others wait here.
+exec 9>"$cache_root/setup.lock"
+if ! flock -n 9; then
+  log "waiting for another set-up run to finish"
+  flock 9
+fi
+
 apt_updated=0
 if ((${#missing[@]})); then
   log "installing: ${missing[*]}"
@@ -32,20 +73,14 @@ if ((${#missing[@]})); then
 fi
 
 # Wine maps LANG=zh_CN.UTF-8 to code page 936; glibc needs the locale generated for that.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; then
+if ! locale_ready; then
   log "generating the zh_CN.UTF-8 locale"
   sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >&2
 fi
 
-if [[ -f $prefix/.complete ]]; then
-  echo "$prefix"
-  exit 0
-fi
-
 # Source packages need a deb-src entry: derive it from the machine's own Debian entries.
-src_list=/etc/apt/sources.list.d/quorrin-deb-src.sources
 if [[ ! -f $src_list ]]; then
   log "adding deb-src entries derived from the existing APT sources"
   if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
@@ -56,12 +91,29 @@ if [[ ! -f $src_list ]]; then
   fi
   apt_updated=0
 fi
-((apt_updated)) || apt-get update -q >&2
 
+read_inputs
+# Package lists older than the mirror can name sources it no longer serves: a prefix that is
+# still to be built is keyed on fresh ones.
+if [[ ! -f $prefix/.complete ]] && ((!apt_updated)); then
+  apt-get update -q >&2
+  read_inputs
+fi
+if [[ -f $prefix/.complete ]]; then
+  echo "$prefix"
+  exit 0
+fi
+
+# Everything is installed under the final path inside a private stage (DESTDIR), so the paths
+# the libraries record are the final ones, and the stage is renamed into place only when whole.
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-rm -rf "$prefix"
-mkdir -p "$prefix"/{include,lib}
+# Stages of runs that were killed before their clean-up; no other run builds while this one
+# holds the lock.
+rm -rf "$cache_root"/.stage.*
+stage=$(mktemp -d "$cache_root/.stage.XXXXXX")
+trap 'rm -rf "$work" "$stage"' EXIT
+dest=$stage$prefix
+mkdir -p "$dest"/{include,lib}
 jobs=$(nproc)
 cross=x86_64-w64-mingw32
 cxx=$cross-g++-posix
@@ -69,7 +121,7 @@ cc=$cross-gcc-posix
 
 cd "$work"
 log "fetching Debian packages"
-apt-get download libboost1.81-dev >&2
+apt-get download "libboost1.81-dev=$boost_headers" >&2
 # A mirror may lack the newest source of a package (a security update, say): try every
 # version APT knows of, newest first.
 fetch_source() {
@@ -85,24 +137,36 @@ for p in boost1.81 curl libpng1.6; do fetch_source "$p"; done
 
 log "Boost headers"
 dpkg -x libboost1.81-dev_*.deb boost-dev
-cp -r boost-dev/usr/include/boost "$prefix/include/"
+cp -r boost-dev/usr/include/boost "$dest/include/"
 
 log "Boost.Thread and Boost.Filesystem"
 tar xf boost1.81_*.orig.tar.* --wildcards '*/libs/thread/src/*' '*/libs/filesystem/src/*' \
   '*/LICENSE_1_0.txt'
 bsrc=$(ls -d boost*/ | grep -v boost-dev | head -n1)
-bflags=(-std=c++17 -O2 -I"$prefix/include" -DBOOST_THREAD_BUILD_LIB -DBOOST_FILESYSTEM_STATIC_LINK
+bflags=(-std=c++17 -O2 -I"$dest/include" -DBOOST_THREAD_BUILD_LIB -DBOOST_FILESYSTEM_STATIC_LINK
   -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -w)
 mkdir -p obj/thread obj/fs
+# Each compile is waited for by its own PID: a bare `wait` answers 0 whatever the compilers did,
+# and an archive missing a failed or killed compile's object would pass for a whole library.
+pids=()
 for f in win32/thread.cpp win32/thread_primitives.cpp win32/tss_pe.cpp future.cpp; do
   $cxx "${bflags[@]}" -c "$bsrc/libs/thread/src/$f" -o "obj/thread/$(basename "$f" .cpp).o" &
+  pids+=($!)
 done
 for f in "$bsrc"/libs/filesystem/src/*.cpp; do
   $cxx "${bflags[@]}" -I"$bsrc/libs/filesystem/src" -c "$f" -o "obj/fs/$(basename "$f" .cpp).o" &
+  pids+=($!)
 done
-wait
-$cross-ar rcs "$prefix/lib/libboost_thread.a" obj/thread/*.o
-$cross-ar rcs "$prefix/lib/libboost_filesystem.a" obj/fs/*.o
+failed=0
+for pid in "${pids[@]}"; do
+  wait "$pid" || failed=$((failed + 1))
+done
+if ((failed)); then
+  echo "$failed of ${#pids[@]} Boost compiles failed" >&2
+  exit 1
+fi
+$cross-ar rcs "$dest/lib/libboost_thread.a" obj/thread/*.o
+$cross-ar rcs "$dest/lib/libboost_filesystem.a" obj/fs/*.o
 
 log "libcurl (Schannel, zlib, static, HTTP and HTTPS only)"
 dpkg-source -x curl_*.dsc curl-src >/dev/null
@@ -117,10 +181,10 @@ dpkg-source -x curl_*.dsc curl-src >/dev/null
   --disable-telnet --disable-tftp --disable-pop3 --disable-imap --disable-smb --disable-smtp \
   --disable-gopher --disable-mqtt --disable-websockets --disable-manual >&2)
 make -C curl-src/lib -j"$jobs" >&2
-make -C curl-src/lib install >&2
-make -C curl-src/include install >&2
-make -C curl-src install-binSCRIPTS install-pkgconfigDATA >&2
-protocols=$(sh "$prefix/bin/curl-config" --protocols | tr '\n' ' ')
+make -C curl-src/lib install DESTDIR="$stage" >&2
+make -C curl-src/include install DESTDIR="$stage" >&2
+make -C curl-src install-binSCRIPTS install-pkgconfigDATA DESTDIR="$stage" >&2
+protocols=$(sh "$dest/bin/curl-config" --protocols | tr '\n' ' ')
 if [[ $protocols != "HTTP HTTPS " ]]; then
   echo "libcurl was built with protocols other than HTTP and HTTPS: $protocols" >&2
   exit 1
@@ -133,17 +197,17 @@ cmake -S png-src -B png-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COM
   -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF -DPNG_TOOLS=OFF \
   -DZLIB_INCLUDE_DIR=/usr/$cross/include -DZLIB_LIBRARY=/usr/$cross/lib/libz.a >&2
 cmake --build png-build >&2
-cmake --install png-build >&2
+DESTDIR=$stage cmake --install png-build >&2
 # The PNG reference images ship in the same source package; the decoder tests read them.
-mkdir -p "$prefix/share/pngsuite"
-cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$prefix/share/pngsuite/"
+mkdir -p "$dest/share/pngsuite"
+cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$dest/share/pngsuite/"
 
 log "GoogleTest"
 cmake -S /usr/src/googletest -B gtest-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
   -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DCMAKE_BUILD_TYPE=Release -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
 cmake --build gtest-build >&2
-cmake --install gtest-build >&2
+DESTDIR=$stage cmake --install gtest-build >&2
 
 log "versions and licenses"
 # The release package lists what was linked into the program (DEPENDENCIES.txt) and carries
@@ -172,8 +236,9 @@ row() { printf '%-28s %-9s %s\n' "$@"; }
   echo
   echo "Used by the tests only, not part of the program:"
   row "GoogleTest" "$(upstream "$gtest_bin")" "googletest $gtest_bin (source, cross-compiled)"
-} > "$prefix/versions.txt"
-licenses=$prefix/share/licenses
+} > "$dest/versions.txt"
+echo "$inputs" >"$dest/inputs.txt"
+licenses=$dest/share/licenses
 mkdir -p "$licenses"
 cp "$bsrc/LICENSE_1_0.txt" "$licenses/Boost.txt"
 cp curl-src/COPYING "$licenses/libcurl.txt"
@@ -181,6 +246,7 @@ cp png-src/LICENSE "$licenses/libpng.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$licenses/zlib.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW-w64.txt"
 
-touch "$prefix/.complete"
+touch "$dest/.complete"
+mv -T "$dest" "$prefix"
 log "dependencies ready in $prefix"
 echo "$prefix"

@@ -161,6 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, FetchConfigCases, testing::ValuesIn(kCases),
                          });
 
 TEST(FetchConfig, TheEnvironmentNamesTheHostOnlyWhenItIsAPlainHost) {
+    ASSERT_FALSE(testenv::ServerUrl().empty()) << "runs under the test server";
+    ASSERT_FALSE(testenv::DocRoot().empty()) << "runs under the test server";
     const struct {
         const wchar_t* host;
         bool valid;
@@ -194,6 +196,8 @@ TEST(FetchConfig, TheEnvironmentNamesTheHostOnlyWhenItIsAPlainHost) {
 }
 
 TEST(FetchConfig, NoServerFails) {
+    // Without the runner's dead address the fetch would fail on a malformed one and prove nothing.
+    ASSERT_FALSE(testenv::DeadServerUrl().empty()) << "runs under the test server";
     CloudConfig config;
     EXPECT_FALSE(FetchConfigFrom(testenv::DeadServerUrl() + "/kestrin_1_0.ini", config));
     EXPECT_TRUE(config.xpUrls.empty());

@@ -2,15 +2,23 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
-#include <thread>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+#include <string>
 
+#include "app/EntryGuard.h"
+#include "app/InstanceMutex.h"
 #include "app/Startup.h"
+#include "download/DebugLog.h"
+#include "tests/support/JoiningThread.h"
 #include "tests/support/MessageBoxProbe.h"
+#include "tests/support/PipedProcess.h"
 #include "tests/support/TestEnv.h"
 
-// These run in one process in file order: the first start-up takes the single-instance mutex
-// and keeps it, as the real program does, so every later start-up is a second instance.
 namespace {
 
 std::atomic<int> g_fetches{0};
@@ -31,39 +39,98 @@ int CountRun() {
     return 0;
 }
 
-TEST(Startup, WithoutAdministratorRightsOnlyTheRightsMessageAppears) {
+// Every case starts as the first and only instance, whatever ran before it in this process.
+class StartupTest : public testing::Test {
+protected:
+    void SetUp() override {
+        g_fetches = 0;
+        g_runs = 0;
+        const InstanceMutex probe(kInstanceMutexName);
+        ASSERT_TRUE(probe.IsFirstInstance()) << "another instance holds the single-instance mutex";
+    }
+};
+
+TEST_F(StartupTest, WithoutAdministratorRightsOnlyTheRightsMessageAppears) {
     std::atomic<int> result{-2};
-    std::thread startup([&] { result = RunStartup({NotAdmin, CountFetch, CountRun}); });
+    JoiningThread startup([&] { result = RunStartup({NotAdmin, CountFetch, CountRun}); });
     const MessageBoxSeen box = WaitForMessageBox(L"抱歉", 10000, GetCurrentProcessId());
     ASSERT_NE(box.window, nullptr) << "no message box captioned 抱歉";
     EXPECT_EQ(testenv::Utf8(box.text), "您必须以管理员权限启动本程序!");
     PressOk(box.window);
-    startup.join();
+    startup.Join();
     EXPECT_EQ(result, 0);
     EXPECT_EQ(g_fetches, 0) << "the configuration server must not be contacted";
     EXPECT_EQ(g_runs, 0);
 }
 
-TEST(Startup, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
-    HWND first = CreateWindowExW(0, L"STATIC", kMainWindowTitle, WS_POPUP, 0, 0, 200, 100, nullptr,
-                                 nullptr, GetModuleHandleW(nullptr), nullptr);
-    ASSERT_NE(first, nullptr);
-    ASSERT_FALSE(IsWindowVisible(first));
+// The first instance is another process, as it is for the program: the raise reaches its window
+// through messages to that process's thread.
+TEST_F(StartupTest, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
+    std::wstring holderPath = L"" QUORRIN_INSTANCE_HOLDER;
+    std::replace(holderPath.begin(), holderPath.end(), L'/', L'\\');
+    PipedProcess first(holderPath + L" 20000");
+    ASSERT_EQ(first.ReadLine(), "READY");
 
     EXPECT_EQ(RunStartup({Admin, CountFetch, CountRun}), 0);
 
-    EXPECT_TRUE(IsWindowVisible(first));
-    EXPECT_EQ(GetWindowLongW(first, GWL_EXSTYLE) & WS_EX_TOPMOST, 0) << "left topmost";
-    RECT rc;
-    GetWindowRect(first, &rc);
-    MONITORINFO info{};
-    info.cbSize = sizeof info;
-    GetMonitorInfoW(MonitorFromWindow(first, MONITOR_DEFAULTTONEAREST), &info);
-    EXPECT_NEAR((rc.left + rc.right) / 2, (info.rcWork.left + info.rcWork.right) / 2, 1);
-    EXPECT_NEAR((rc.top + rc.bottom) / 2, (info.rcWork.top + info.rcWork.bottom) / 2, 1);
+    std::istringstream shown(first.ReadLine());
+    std::string word;
+    long centreX = 0, centreY = 0, workX = 0, workY = 0;
+    int topmost = -1;
+    shown >> word >> centreX >> centreY >> workX >> workY >> topmost;
+    ASSERT_EQ(word, "SHOWN") << "the first instance was not shown and moved";
+    EXPECT_NEAR(centreX, workX, 1);
+    EXPECT_NEAR(centreY, workY, 1);
+    EXPECT_EQ(topmost, 0) << "left topmost";
+    EXPECT_EQ(first.Wait(), 0);
     EXPECT_EQ(g_fetches, 0);
     EXPECT_EQ(g_runs, 0);
-    DestroyWindow(first);
+}
+
+bool FetchThrowsStandard() {
+    throw std::runtime_error("the INI reader gave up");
+}
+bool FetchThrowsOther() {
+    throw 42;
+}
+int StartWithStandardException() {
+    return RunStartup({Admin, FetchThrowsStandard, CountRun});
+}
+int StartWithOtherException() {
+    return RunStartup({Admin, FetchThrowsOther, CountRun});
+}
+int StartThatCannotCreateTheWindow() {
+    return -1;
+}
+
+// The log's bytes as they are on disk, where the text-mode file ends each line with CR LF.
+std::string LogContent() {
+    std::ifstream log("debug.log", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
+}
+
+TEST_F(StartupTest, AnExceptionThatEscapesStartUpIsLoggedAndEndsTheRunWithAFailureCode) {
+    const struct {
+        const char* name;
+        int (*start)();
+        int exitCode;
+        std::string logged;
+    } cases[] = {
+        {"standard exception", StartWithStandardException, kUncaughtExceptionExitCode,
+         ToAnsi(L"程序异常终止: ") + "the INI reader gave up\r\n"},
+        {"other exception", StartWithOtherException, kUncaughtExceptionExitCode,
+         ToAnsi(L"程序异常终止: 未知异常") + "\r\n"},
+        {"no exception", StartThatCannotCreateTheWindow, -1, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const size_t before = LogContent().size();
+        EXPECT_EQ(RunEntryGuarded(c.start), c.exitCode);
+        EXPECT_EQ(LogContent().substr(before), c.logged);
+        const InstanceMutex after(kInstanceMutexName);
+        EXPECT_TRUE(after.IsFirstInstance()) << "the ended start-up still holds the mutex";
+    }
+    EXPECT_EQ(g_runs, 0);
 }
 
 }  // namespace
