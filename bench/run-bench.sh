@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Serves generated files of 256 MiB and 1 GiB from nginx on loopback and downloads each several
-# times, in turns, with quorrin-bench (the real engine), the reference downloader (the least this
-# platform can do under Wine) and native curl; prints medians and ratios.
-# Usage: bench/run-bench.sh [RUNS]   (QUORRIN_BUILD_DIR picks the build, default build/)
+# times, in turns, with quorrin-bench (the real engine, 64-bit and, when built, 32-bit), the
+# reference downloader (the least this platform can do under Wine) and native curl; prints
+# medians and ratios.
+# Usage: bench/run-bench.sh [RUNS]   (QUORRIN_BUILD_DIR and QUORRIN_BUILD_DIR_I686 pick the
+# builds, default build/ and build-i686/)
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORRIN_BUILD_DIR:-$root/build}
+build_i686=${QUORRIN_BUILD_DIR_I686:-$root/build-i686}
 runs=${1:-3}
 work=$(mktemp -d /tmp/quorrin-bench.XXXXXX)
-out_unix=$build/sandbox/d/bench
+tools=(engine reference curl)
+[[ -f $build_i686/bench/quorrin-bench.exe ]] && tools=(engine engine-i686 reference curl)
 nginx_pid=
 cleanup() {
   [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
-  rm -rf "$work" "$out_unix"
+  rm -rf "$work" "$build/sandbox/d/bench" "$build_i686/sandbox/d/bench"
 }
 trap cleanup EXIT
-mkdir -p "$work/www" "$work/tmp" "$out_unix"
+mkdir -p "$work/www" "$work/tmp"
 # nginx's workers run as another user: they must be able to read the files.
 chmod 755 "$work"
 # The engine opens its log in the current directory.
@@ -40,18 +44,20 @@ CONF
 nginx_pid=$!
 for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
 
-run_wine() { "$build/wine-run.sh" "$@"; }
-# One measurement: prints "wall cpu peak_ws_mib".
+# One measurement: prints "wall cpu peak_ws_mib". Each build writes to its own drive D:.
 measure() {
-  local tool=$1 name=$2 line
+  local tool=$1 name=$2 line dir=$build
+  [[ $tool == engine-i686 ]] && dir=$build_i686
+  local out_unix=$dir/sandbox/d/bench
+  mkdir -p "$out_unix"
   rm -f "$out_unix"/image.qrn*
   case $tool in
-    engine)
-      line=$(run_wine "$build/bench/quorrin-bench.exe" --config "http://127.0.0.1:$port/$name.ini" \
-        --choice 3 --out 'D:\bench\image.qrn' | tail -1) ;;
+    engine | engine-i686)
+      line=$("$dir/wine-run.sh" "$dir/bench/quorrin-bench.exe" \
+        --config "http://127.0.0.1:$port/$name.ini" --choice 3 --out 'D:\bench\image.qrn' | tail -1) ;;
     reference)
-      line=$(run_wine "$build/bench/reference-download.exe" "http://127.0.0.1:$port/$name" \
-        'D:\bench\image.qrn' | tail -1) ;;
+      line=$("$dir/wine-run.sh" "$dir/bench/reference-download.exe" \
+        "http://127.0.0.1:$port/$name" 'D:\bench\image.qrn' | tail -1) ;;
     curl)
       line=$( { /usr/bin/time -f 'TIME %e %U %S %M' curl -s -o "$out_unix/image.qrn" \
         "http://127.0.0.1:$port/$name"; } 2>&1 | awk '/^TIME/ {printf "wall=%s cpu=%.3f peak_ws_mib=%.1f", $2, $3+$4, $5/1024}') ;;
@@ -69,7 +75,7 @@ for mib in 256 1024; do
     "$port" "$name" >"$work/www/$name.ini"
   declare -A wall=() cpu=() ws=()
   for ((i = 1; i <= runs; i++)); do
-    for tool in engine reference curl; do
+    for tool in "${tools[@]}"; do
       figures=$(measure "$tool" "$name")
       read -r w c m <<<"$figures"
       wall[$tool]+="$w "; cpu[$tool]+="$c "; ws[$tool]+="$m "
@@ -78,15 +84,19 @@ for mib in 256 1024; do
   done
   echo "== ${mib} MiB, medians of $runs =="
   declare -A mw=() mc=() mm=()
-  for tool in engine reference curl; do
+  for tool in "${tools[@]}"; do
     mw[$tool]=$(tr ' ' '\n' <<<"${wall[$tool]}" | grep . | median)
     mc[$tool]=$(tr ' ' '\n' <<<"${cpu[$tool]}" | grep . | median)
     mm[$tool]=$(tr ' ' '\n' <<<"${ws[$tool]}" | grep . | median)
     awk -v t=$tool -v w=${mw[$tool]} -v c=${mc[$tool]} -v m=${mm[$tool]} -v s=$mib \
-      'BEGIN {printf "%-10s wall %6.2fs  %7.1f MiB/s  cpu %6.2fs (%.2fs/GiB)  peak %6.1f MiB\n", t, w, s/w, c, c*1024/s, m}'
+      'BEGIN {printf "%-11s wall %6.2fs  %7.1f MiB/s  cpu %6.2fs (%.2fs/GiB)  peak %6.1f MiB\n", t, w, s/w, c, c*1024/s, m}'
   done
   awk -v e=${mw[engine]} -v r=${mw[reference]} -v n=${mw[curl]} -v ec=${mc[engine]} -v rc=${mc[reference]} \
     'BEGIN {printf "throughput engine/reference %.2f, engine/native curl %.2f; cpu engine/reference %.2f\n", r/e, n/e, ec/rc}'
+  if [[ -n ${mw[engine-i686]:-} ]]; then
+    awk -v e=${mw[engine]} -v i=${mw[engine-i686]} -v ec=${mc[engine]} -v ic=${mc[engine-i686]} \
+      'BEGIN {printf "i686 engine against x86-64: wall %.2f, cpu %.2f\n", i/e, ic/ec}'
+  fi
   unset wall cpu ws mw mc mm
   rm -f "$work/www/$name" "$work/www/$name.ini"
 done

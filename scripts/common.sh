@@ -2,15 +2,19 @@
 # Sourced, not run.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+# One build tree for each architecture, each with its own Wine prefix.
 build=${QUORRIN_BUILD_DIR:-$root/build}
+build_i686=${QUORRIN_BUILD_DIR_I686:-$root/build-i686}
 
+# Sets up, configures and builds one architecture (x86_64, the default, or i686).
 quorrin_build() {
-  local prefix
-  prefix=$(bash "$root/scripts/setup-deps.sh" | tail -n1)
-  cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+  local arch=${1:-x86_64} dir prefix
+  dir=$build
+  [[ $arch == i686 ]] && dir=$build_i686
+  prefix=$(bash "$root/scripts/setup-deps.sh" "$arch" | tail -n1)
+  cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" \
     -DQUORRIN_DEPS_PREFIX="$prefix" >/dev/null
-  cmake --build "$build"
-  export WINEPREFIX=$build/wineprefix
+  cmake --build "$dir"
 }
 
 xvfb_pid=
@@ -39,11 +43,12 @@ quorrin_display() {
   return 1
 }
 
-# Ends every Wine process of the build's prefix and the Xvfb this script started.
+# Ends every Wine process of the builds' prefixes and the Xvfb this script started.
 quorrin_cleanup() {
-  if [[ -n ${WINEPREFIX:-} && -d ${WINEPREFIX:-} ]]; then
-    wineserver -k 2>/dev/null || true
-  fi
+  local prefix
+  for prefix in "$build/wineprefix" "$build_i686/wineprefix"; do
+    [[ -d $prefix ]] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  done
   if [[ -n $xvfb_pid ]]; then
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true

@@ -5,8 +5,22 @@
 # everything it is built from, so a second run (or a fresh clone) takes seconds. Runs at the
 # same time take turns: one builds while the others wait and then use its prefix, which
 # appears whole or not at all.
+# Usage: setup-deps.sh [x86_64|i686] (default x86_64): one prefix for each architecture, both
+# built for Windows XP SP3 and later.
 # Prints the prefix path as its last line.
 set -euo pipefail
+
+arch=${1:-x86_64}
+case $arch in
+  x86_64) debarch=x86-64 ;;
+  i686) debarch=i686 ;;
+  *)
+    echo "usage: setup-deps.sh [x86_64|i686]" >&2
+    exit 2
+    ;;
+esac
+# The oldest Windows the program runs on: nothing built here may call anything newer unchecked.
+winnt=0x0501
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 cache_root=${QUORRIN_DEPS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/quorrin-deps}
@@ -14,12 +28,14 @@ log() { echo "[setup] $*" >&2; }
 mkdir -p "$cache_root"
 
 packages=(
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev
-  cmake ninja-build dpkg-dev xz-utils
-  wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix
+  binutils-mingw-w64-i686 libz-mingw-w64-dev cmake ninja-build dpkg-dev xz-utils
+  wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   nginx-light python3 python3-pil clang-format googletest curl iproute2
 )
 
+# The 32-bit Wine loader is an i386 package.
+foreign_ready() { dpkg --print-foreign-architectures | grep -qx i386; }
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -40,11 +56,12 @@ read_inputs() {
   local p
   boost_headers=$(apt-cache show --no-all-versions libboost1.81-dev | sed -n 's/^Version: //p')
   inputs="script $(sha256sum <"$here/setup-deps.sh" | cut -d' ' -f1)"
-  for p in boost1.81 curl libpng1.6; do
+  inputs+=$'\n'"arch $arch $winnt"
+  for p in boost1.81 curl libpng1.6 mingw-w64; do
     inputs+=$'\n'"$p $(source_versions "$p" | tr '\n' ' ')"
   done
   inputs+=$'\n'"libboost1.81-dev $boost_headers"
-  for p in g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev libz-mingw-w64-dev googletest; do
+  for p in g++-mingw-w64-$debarch-posix mingw-w64-$debarch-dev libz-mingw-w64-dev googletest; do
     inputs+=$'\n'"$p $(installed_version "$p")"
   done
   prefix=$cache_root/$(sha256sum <<<"$inputs" | cut -c1-16)
@@ -65,6 +82,10 @@ if ! flock -n 9; then
 fi
 
 apt_updated=0
+if ! foreign_ready; then
+  log "adding the i386 architecture for the 32-bit Wine loader"
+  dpkg --add-architecture i386
+fi
 if ((${#missing[@]})); then
   log "installing: ${missing[*]}"
   apt-get update -q >&2
@@ -115,7 +136,7 @@ trap 'rm -rf "$work" "$stage"' EXIT
 dest=$stage$prefix
 mkdir -p "$dest"/{include,lib}
 jobs=$(nproc)
-cross=x86_64-w64-mingw32
+cross=$arch-w64-mingw32
 cxx=$cross-g++-posix
 cc=$cross-gcc-posix
 
@@ -133,7 +154,17 @@ fetch_source() {
   echo "cannot fetch the source package $1" >&2
   return 1
 }
-for p in boost1.81 curl libpng1.6; do fetch_source "$p"; done
+for p in boost1.81 curl libpng1.6 mingw-w64; do fetch_source "$p"; done
+
+log "winpthreads for Windows XP"
+# Debian's is built for Vista and imports GetTickCount64: this one is linked in its place (the
+# prefix's lib comes first on the link line).
+dpkg-source -x mingw-w64_*.dsc mingw-src >/dev/null
+mkdir wp-build
+(cd wp-build && ../mingw-src/mingw-w64-libraries/winpthreads/configure --host=$cross \
+  --prefix="$prefix" --disable-shared --enable-static CFLAGS="-O2 -D_WIN32_WINNT=$winnt" >&2)
+make -C wp-build -j"$jobs" >&2
+make -C wp-build install DESTDIR="$stage" >&2
 
 log "Boost headers"
 dpkg -x libboost1.81-dev_*.deb boost-dev
@@ -143,7 +174,8 @@ log "Boost.Thread and Boost.Filesystem"
 tar xf boost1.81_*.orig.tar.* --wildcards '*/libs/thread/src/*' '*/libs/filesystem/src/*' \
   '*/LICENSE_1_0.txt'
 bsrc=$(ls -d boost*/ | grep -v boost-dev | head -n1)
-bflags=(-std=c++17 -O2 -I"$dest/include" -DBOOST_THREAD_BUILD_LIB -DBOOST_FILESYSTEM_STATIC_LINK
+bflags=(-std=c++17 -O2 -I"$dest/include" -D_WIN32_WINNT=$winnt -DBOOST_THREAD_BUILD_LIB
+  -DBOOST_FILESYSTEM_STATIC_LINK
   -DBOOST_ALL_NO_LIB -DBOOST_FILESYSTEM_NO_CXX20_ATOMIC_REF -w)
 mkdir -p obj/thread obj/fs
 # Each compile is waited for by its own PID: a bare `wait` answers 0 whatever the compilers did,
@@ -173,7 +205,10 @@ dpkg-source -x curl_*.dsc curl-src >/dev/null
 # Every protocol but HTTP(S) is left out so that a redirect from a mirror can never lead the
 # download anywhere else; option checking is fatal so that a mistyped switch cannot quietly
 # leave one in.
-(cd curl-src && ./configure --host=$cross CC=$cc --prefix="$prefix" --enable-option-checking=fatal \
+# Built for XP, libcurl draws its random bytes, takes its lock and parses addresses with what XP
+# offers instead of BCryptGenRandom, SRW locks, inet_pton and inet_ntop.
+(cd curl-src && ./configure --host=$cross CC=$cc CPPFLAGS="-D_WIN32_WINNT=$winnt" \
+  --prefix="$prefix" --enable-option-checking=fatal \
   --with-schannel --with-zlib --disable-shared --enable-static \
   --without-libpsl --without-brotli --without-zstd --without-libidn2 --without-nghttp2 \
   --without-librtmp --without-libssh2 --without-libssh --without-wolfssh --without-libgsasl \
@@ -205,7 +240,8 @@ cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$dest/share/pngsuite/"
 log "GoogleTest"
 cmake -S /usr/src/googletest -B gtest-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
   -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx -DCMAKE_INSTALL_PREFIX="$prefix" \
-  -DCMAKE_BUILD_TYPE=Release -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
+  -DCMAKE_CXX_FLAGS="-D_WIN32_WINNT=$winnt" -DCMAKE_BUILD_TYPE=Release \
+  -Dgtest_disable_pthreads=OFF -DBUILD_SHARED_LIBS=OFF >&2
 cmake --build gtest-build >&2
 DESTDIR=$stage cmake --install gtest-build >&2
 
@@ -220,19 +256,22 @@ boost_hdr=$(dpkg-deb -f libboost1.81-dev_*.deb Version)
 curl_src=$(dsc_version curl)
 png_src=$(dsc_version libpng1.6)
 zlib_bin=$(installed_version libz-mingw-w64-dev)
-mingw_bin=$(installed_version mingw-w64-x86-64-dev)
-gcc_bin=$(installed_version g++-mingw-w64-x86-64-posix)
+mingw_bin=$(installed_version mingw-w64-$debarch-dev)
+mingw_src=$(dsc_version mingw-w64)
+gcc_bin=$(installed_version g++-mingw-w64-$debarch-posix)
 gtest_bin=$(installed_version googletest)
 row() { printf '%-28s %-9s %s\n' "$@"; }
 {
-  echo "Built by scripts/setup-deps.sh from Debian 12 packages and linked statically into the program."
+  echo "Built by scripts/setup-deps.sh from Debian 12 packages for $arch Windows (XP SP3 and later)"
+  echo "and linked statically into the program."
   row "Component" "Version" "Debian package"
   row "Boost (Thread, Filesystem)" "$(upstream "$boost_src")" "boost1.81 $boost_src (source), libboost1.81-dev $boost_hdr (headers)"
   row "libcurl" "$(upstream "$curl_src")" "curl $curl_src (source); Schannel, zlib; protocols: ${protocols% }"
   row "libpng" "$(upstream "$png_src")" "libpng1.6 $png_src (source)"
   row "zlib" "$(upstream "$zlib_bin")" "libz-mingw-w64-dev $zlib_bin"
-  row "MinGW-w64 runtime" "$(upstream "$mingw_bin")" "mingw-w64-x86-64-dev $mingw_bin (CRT, winpthreads)"
-  row "GCC runtime" "$(upstream "$gcc_bin")" "g++-mingw-w64-x86-64-posix $gcc_bin (libstdc++, libgcc)"
+  row "MinGW-w64 runtime" "$(upstream "$mingw_bin")" "mingw-w64-$debarch-dev $mingw_bin (CRT)"
+  row "winpthreads" "$(upstream "$mingw_src")" "mingw-w64 $mingw_src (source, built for Windows XP)"
+  row "GCC runtime" "$(upstream "$gcc_bin")" "g++-mingw-w64-$debarch-posix $gcc_bin (libstdc++, libgcc)"
   echo
   echo "Used by the tests only, not part of the program:"
   row "GoogleTest" "$(upstream "$gtest_bin")" "googletest $gtest_bin (source, cross-compiled)"
@@ -244,7 +283,7 @@ cp "$bsrc/LICENSE_1_0.txt" "$licenses/Boost.txt"
 cp curl-src/COPYING "$licenses/libcurl.txt"
 cp png-src/LICENSE "$licenses/libpng.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$licenses/zlib.txt"
-cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$licenses/MinGW-w64.txt"
+cp /usr/share/doc/mingw-w64-$debarch-dev/copyright "$licenses/MinGW-w64.txt"
 
 touch "$dest/.complete"
 mv -T "$dest" "$prefix"
