@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Creates the project's Wine prefix: Chinese fonts substituted, code page 936 through the
-# caller's zh_CN.UTF-8 locale, D: a fixed drive on a sandbox folder, and the host's root (Z:)
-# typed as a network drive so that a search of fixed drives can never pick it. The prefix is
-# stamped with this script's content and the Wine packages installed, and made afresh when
-# either changes: a prefix made before wine32 was installed runs no program at all.
+# caller's zh_CN.UTF-8 locale, D: a fixed drive on a sandbox folder, the host's root (Z:)
+# typed as a network drive so that a search of fixed drives can never pick it, and the Windows
+# version that each test of a particular version is told. The prefix is stamped with this
+# script's content and the Wine packages installed, and made afresh when either changes: a
+# prefix made before wine32 was installed runs no program at all.
 # Usage: wine-prefix.sh PREFIX SANDBOX
 set -euo pipefail
 prefix=$1
@@ -36,6 +37,11 @@ reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes' /v 'SimS
 reg 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v 'Tahoma' /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei'
 reg 'HKLM\Software\Wine\Drives' /v 'd:' /t REG_SZ /d 'hd'
 reg 'HKLM\Software\Wine\Drives' /v 'z:' /t REG_SZ /d 'network'
+# Wine tells a program the version named under its executable's file name. Wine 8.0 reports its
+# "win7" as a server (product type 3, so Windows Server 2008 R2) and its "win2008r2" as a
+# workstation: the Windows 7 that users run is the latter.
+reg 'HKCU\Software\Wine\AppDefaults\workflow_xp_test.exe' /v Version /t REG_SZ /d winxp
+reg 'HKCU\Software\Wine\AppDefaults\workflow_win7_test.exe' /v Version /t REG_SZ /d win2008r2
 ln -sfn "$sandbox/d" "$prefix/dosdevices/d:"
 wineserver -w
 echo "$want" >"$stamp"

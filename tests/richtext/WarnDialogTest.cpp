@@ -12,6 +12,7 @@
 #include "skin/FontTable.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
+#include "tests/support/FindDialog.h"
 #include "tests/support/RealMouse.h"
 #include "tests/support/WaitFor.h"
 #include "tests/support/WindowThreadProbe.h"
@@ -22,21 +23,6 @@ namespace {
 // The warning dialog, reachable on its own thread from the driving one.
 using ProbeDialog = WindowThreadProbe<CWarnDialog>;
 
-HWND FindDialogOf(DWORD threadId) {
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", nullptr); w;
-             w = FindWindowExW(nullptr, w, L"#32770", nullptr)) {
-            if (GetWindowThreadProcessId(w, nullptr) == threadId && IsWindowVisible(w)) {
-                found = w;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
 // Runs the dialog modally on this thread over a plain owner window while `drive` acts on it
 // from another thread. Whatever `drive` leaves open is closed with IDCANCEL afterwards, and
 // `leftOpen` says so.
@@ -46,7 +32,7 @@ INT_PTR RunDialog(ProbeDialog& dialog, const std::function<void(HWND)>& drive,
     const DWORD uiThread = GetCurrentThreadId();
     std::atomic<bool> open{false};
     std::thread driver([&] {
-        const HWND window = FindDialogOf(uiThread);
+        const HWND window = FindDialog(uiThread);
         if (!window) {
             ADD_FAILURE() << "the dialog did not appear";
             return;

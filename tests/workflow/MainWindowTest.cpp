@@ -8,10 +8,8 @@
 #include <cstdlib>
 #include <boost/filesystem.hpp>
 #include <fstream>
-#include <functional>
 #include <iterator>
 #include <string>
-#include <thread>
 
 #include "app/CloudConfig.h"
 #include "download/DebugLog.h"
@@ -20,8 +18,10 @@
 #include "skin/PaintBuffer.h"
 #include "skin/SkinImages.h"
 #include "tests/richtext/ScreenPixels.h"
+#include "tests/support/FindDialog.h"
 #include "tests/support/MessageBoxProbe.h"
 #include "tests/support/RealMouse.h"
+#include "tests/support/RunMainWindow.h"
 #include "tests/support/TestEnv.h"
 #include "tests/support/WaitFor.h"
 #include "tests/support/WindowThreadProbe.h"
@@ -83,23 +83,6 @@ public:
     bool m_bPainting = false;
 };
 
-// A visible dialog of `threadId` other than `except`, with `title` when given.
-HWND FindDialog(DWORD threadId, HWND except, const wchar_t* title = nullptr) {
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND w = FindWindowExW(nullptr, nullptr, L"#32770", title); w;
-             w = FindWindowExW(nullptr, w, L"#32770", title)) {
-            if (w != except && GetWindowThreadProcessId(w, nullptr) == threadId &&
-                IsWindowVisible(w)) {
-                found = w;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
 HWND FindMenu() {
     HWND menu = nullptr;
     WaitFor([&] {
@@ -116,26 +99,6 @@ void Key(WORD key) {
     input[1].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(2, input, sizeof input[0]);
     Sleep(100);
-}
-
-// Runs `dialog` modally on this thread while `drive` acts on it from another; whatever `drive`
-// leaves open is ended through the tray menu's quit command. Returns the modal result.
-INT_PTR RunMainWindow(ProbeMainDlg& dialog, const std::function<void(HWND)>& drive) {
-    const DWORD uiThread = GetCurrentThreadId();
-    std::thread driver([&] {
-        const HWND window = FindDialog(uiThread, nullptr, main_texts::kTitle);
-        if (!window) {
-            ADD_FAILURE() << "the main window did not appear";
-            return;
-        }
-        drive(window);
-        DismissMessageBoxes(uiThread);
-        if (IsWindow(window))
-            PostMessageW(window, WM_COMMAND, ID_TRAY_EXIT, 0);
-    });
-    const INT_PTR result = dialog.DoModal(nullptr);
-    driver.join();
-    return result;
 }
 
 std::string Describe(const RECT& rc) {
