@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Builds the release zip on a Debian 12 machine (as root): sets up the dependencies, configures
-# the release preset with the deployment values from the environment, builds, and packages.
+# Builds the release zip on a Debian 12 machine (as root): sets up the dependencies of both
+# architectures, builds the 32-bit program (preset release-i686) and then the 64-bit one (preset
+# release) with the deployment values from the environment, and packages both in one zip.
 #
 #   QUORRIN_CONFIG_HOST=config.example.com:80 QUORRIN_CLOUD_DOMAIN=pan.example.com \
 #   QUORRIN_CLOUD_HOME=https://pan.example.com/ QUORRIN_WEBSITE=https://www.example.com/ \
 #   bash scripts/release.sh
 #
-# The build lands in build-release/; the zip's path is the one line printed on stdout.
+# The builds land in build-release-i686/ and build-release/, the zip in build-release/; its path
+# is the one line printed on stdout.
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,11 +29,15 @@ EOF
   exit 2
 fi
 
-QUORRIN_DEPS_PREFIX=$(bash "$root/scripts/setup-deps.sh" | tail -n1)
-export QUORRIN_DEPS_PREFIX
+QUORRIN_DEPS_PREFIX_I686=$(bash "$root/scripts/setup-deps.sh" i686 | tail -n1)
+QUORRIN_DEPS_PREFIX=$(bash "$root/scripts/setup-deps.sh" x86_64 | tail -n1)
+export QUORRIN_DEPS_PREFIX_I686 QUORRIN_DEPS_PREFIX
 
 # The tools' output goes to stderr: stdout carries only the zip's path.
 cd "$root"
+# The 32-bit program first: the 64-bit release configure takes it from build-release-i686/stage/.
+cmake --preset release-i686 >&2
+cmake --build --preset release-i686 >&2
 cmake --preset release >&2
 cmake --build --preset release >&2
 cmake --build --preset release --target package >&2
