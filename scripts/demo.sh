@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The program's whole job on this machine: installs everything, builds, serves a configuration
-# document, a 256 MiB image on a direct mirror and a cloud-drive share page from nginx on a free
-# loopback port, and runs Quorrin.exe under Wine against them. The program finds the share link
+# The program's whole job on this machine: installs everything, builds the 32-bit program (the
+# one most users run), serves a configuration document, a 256 MiB image on a direct mirror and
+# a cloud-drive share page from nginx on a free loopback port, and runs Quorrin.exe under Wine
+# against them. The program finds the share link
 # first, resolves it through its page, downloads the image to the sandbox drive D:, places the
 # installer stand-in (QrnOneKey.exe, which only records what it was given) and the marker
 # beside it, and starts it.
@@ -31,7 +32,9 @@ fail() {
   exit 1
 }
 
-quorrin_build
+# The 32-bit program: the one most users run.
+quorrin_build i686
+build=$build_i686
 own_display=${DISPLAY:-}
 quorrin_display
 
