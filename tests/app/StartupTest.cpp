@@ -110,6 +110,7 @@ std::string LogContent() {
 }
 
 TEST_F(StartupTest, AnExceptionThatEscapesStartUpIsLoggedAndEndsTheRunWithAFailureCode) {
+    static_assert(kUncaughtExceptionExitCode != 0, "a run an exception ended must not look whole");
     const struct {
         const char* name;
         int (*start)();
