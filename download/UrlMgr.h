@@ -12,6 +12,7 @@ public:
     // Fetches a share page's bytes; HttpGet unless a test supplies another.
     using PageFetcher = std::function<std::string(const std::string& url)>;
 
+    // Fetches through HttpGet; defined with the platform's edge (UrlMgr_win.cpp).
     UrlMgr();
     explicit UrlMgr(PageFetcher fetch);
 
@@ -38,5 +39,5 @@ private:
 // Contains the cloud-drive service's domain, with exact case.
 bool IsCloudDriveLink(const std::string& url);
 
-// The process-wide instance the window fills and the download manager reads.
+// The process-wide instance the window fills and the download manager reads (UrlMgr_win.cpp).
 extern UrlMgr g_urlMgr;
