@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the platform-free core for this machine with clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer, runs its unit tests, then runs each fuzzer over its committed
-# corpus for a short fixed time (QUORRIN_FUZZ_SECONDS, default 20; 0 replays the corpus only).
+# UndefinedBehaviorSanitizer and runs its unit tests; builds the download engine under
+# ThreadSanitizer and runs it against the loopback test server with a progress reader beside
+# it; then runs each fuzzer over its committed corpus for a short fixed time
+# (QUORRIN_FUZZ_SECONDS, default 20; 0 replays the corpus only).
 #
 # A longer hunt, one fuzzer at a time (config, markup, sidecar, linebreak, png), new inputs kept
 # apart from the committed corpus:
@@ -12,6 +14,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORRIN_NATIVE_BUILD_DIR:-$root/build-native}
+build_tsan=${QUORRIN_NATIVE_TSAN_BUILD_DIR:-$root/build-native-tsan}
 seconds=${QUORRIN_FUZZ_SECONDS:-20}
 
 bash "$root/scripts/setup-native.sh"
@@ -19,6 +22,11 @@ cmake -S "$root/tests/native" -B "$build" -G Ninja -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build"
 (cd "$build" && ctest --output-on-failure)
+
+cmake -S "$root/tests/native" -B "$build_tsan" -G Ninja -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DQUORRIN_SANITIZE=thread >/dev/null
+cmake --build "$build_tsan"
+(cd "$build_tsan" && ctest --output-on-failure)
 
 # Each fuzzer first replays its whole corpus, so a committed crash that comes back fails here
 # at once; the fuzzing itself writes new inputs and any crash to a scratch folder, never into
