@@ -5,21 +5,12 @@
 // and grouping, so that numbers the program writes and reads group as they do on the target.
 #pragma once
 
-#include <locale>
 #include <string>
 
-struct NumberFormat {
-    wchar_t decimalPoint = L'.';
-    wchar_t thousandsSep = L',';
-    // std::numpunct grouping: each char one group size, counted from the right; the last repeats.
-    std::string grouping;
-};
+#include "app/NumberFormat.h"
 
 // Windows LOCALE_SGROUPING ("3;0", "3;2;0", "3", "0") to std::numpunct grouping.
 std::string GroupingFromWindows(const std::wstring& windowsGrouping);
-
-// `base` with numpunct facets (narrow and wide) following `format`.
-std::locale LocaleWithNumberFormat(const std::locale& base, const NumberFormat& format);
 
 // The number format of the Windows user-default locale.
 NumberFormat UserDefaultNumberFormat();

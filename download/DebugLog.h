@@ -6,11 +6,7 @@
 #include <cstdio>
 #include <string>
 
-// UTF-16 to the system ANSI code page; empty for a null input or a failed conversion.
-std::string ToAnsi(const wchar_t* text);
-inline std::string ToAnsi(const std::wstring& text) {
-    return ToAnsi(text.c_str());
-}
+#include "download/AnsiText.h"
 
 class DebugLog {
 public:

@@ -3,7 +3,9 @@
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 #include <cctype>
+#include <fstream>
 #include <locale>
+#include <sstream>
 
 namespace {
 constexpr char kSizePath[] = "brenic.full_size";
@@ -43,9 +45,22 @@ bool DigitsWithoutGroups(const std::string& text, std::string& digits) {
 void WriteSidecar(const std::string& path, std::int64_t fullSize) {
     boost::property_tree::ptree tree;
     tree.put(kSizePath, fullSize);
+    std::ostringstream text;
     boost::property_tree::write_xml(
-        path, tree, std::locale(),
-        boost::property_tree::xml_writer_make_settings<std::string>(' ', 0, "utf-8"));
+        text, tree, boost::property_tree::xml_writer_make_settings<std::string>(' ', 0, "utf-8"));
+    // The record's lines end in CR LF wherever it is written, as a text-mode file on Windows
+    // gives them: written in binary, so no platform adds or drops a byte.
+    std::string bytes;
+    for (const char c : text.str()) {
+        if (c == '\n')
+            bytes += '\r';
+        bytes += c;
+    }
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    file.close();
+    if (!file)
+        throw boost::property_tree::xml_parser_error("write error", path, 0);
 }
 
 std::int64_t ReadSidecar(const std::string& path) {

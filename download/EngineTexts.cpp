@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "download/DebugLog.h"
+#include "download/AnsiText.h"
 
 namespace texts {
 

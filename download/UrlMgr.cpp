@@ -3,24 +3,13 @@
 #include <boost/algorithm/string/replace.hpp>
 #include <boost/regex.hpp>
 #include <boost/thread/thread.hpp>
-#include <sstream>
 #include <stdexcept>
 
 #include "Deployment.h"
 #include "app/CloudConfig.h"
-#include "app/HttpGet.h"
 #include "download/EngineTexts.h"
 
-UrlMgr g_urlMgr;
-
 namespace {
-// On the download thread a stop interrupts it: the page fetch then ends at once.
-std::string FetchWithHttpGet(const std::string& url) {
-    std::ostringstream page;
-    HttpGet(url, page, HttpLimits{}, [] { return boost::this_thread::interruption_requested(); });
-    return page.str();
-}
-
 [[noreturn]] void ThrowNoLink() {
     throw std::runtime_error(texts::NoLinkLeft());
 }
@@ -30,7 +19,6 @@ bool IsCloudDriveLink(const std::string& url) {
     return url.find(deployment::kCloudDomain) != std::string::npos;
 }
 
-UrlMgr::UrlMgr() : fetch_page(FetchWithHttpGet) {}
 UrlMgr::UrlMgr(PageFetcher fetch) : fetch_page(std::move(fetch)) {}
 
 void UrlMgr::SetSavePath(const std::string& path) {

@@ -12,6 +12,8 @@ public:
     // Fetches a share page's bytes; HttpGet unless a test supplies another.
     using PageFetcher = std::function<std::string(const std::string& url)>;
 
+    // Fetches with the platform's default: HttpGet on Windows (UrlMgr_win.cpp), libcurl elsewhere
+    // (UrlMgr_posix.cpp).
     UrlMgr();
     explicit UrlMgr(PageFetcher fetch);
 
@@ -38,5 +40,6 @@ private:
 // Contains the cloud-drive service's domain, with exact case.
 bool IsCloudDriveLink(const std::string& url);
 
-// The process-wide instance the window fills and the download manager reads.
+// The process-wide instance the window fills and the download manager reads (UrlMgr_win.cpp,
+// UrlMgr_posix.cpp).
 extern UrlMgr g_urlMgr;

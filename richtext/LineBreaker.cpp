@@ -32,6 +32,7 @@ void LineBreaker::AddRun(const StyledRun& run, std::vector<StyledRun>& segments)
 void LineBreaker::NewLine() {
     ++m_nCurLine;
     m_xPen = 0;
+    m_bLineStarted = false;
 }
 
 size_t LineBreaker::Fit(const StyledRun& run, FontHandle font, size_t start,
@@ -43,7 +44,10 @@ size_t LineBreaker::Fit(const StyledRun& run, FontHandle font, size_t start,
     segment.font = run.font;
     segment.color = run.color;
 
-    if (m_xPen == 0 && m_nCurLine >= 1 && IsNoLineStart(text[0])) {
+    // Whether the line has begun, not where the pen stands: after a character of no width the
+    // pen is still at 0, and hanging what follows on the line before would put it ahead of
+    // that character.
+    if (!m_bLineStarted && m_nCurLine >= 1 && IsNoLineStart(text[0])) {
         const TextExtent extent = m_measurer.Measure(font, text, 1);
         segment.text.assign(text, 1);
         segment.box.left = segments.empty() ? 0 : segments.back().box.right;
@@ -89,5 +93,6 @@ size_t LineBreaker::Fit(const StyledRun& run, FontHandle font, size_t start,
     segment.line = m_nCurLine;
     segments.push_back(std::move(segment));
     m_xPen = x;
+    m_bLineStarted = true;
     return count;
 }

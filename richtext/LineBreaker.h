@@ -36,4 +36,6 @@ private:
     int m_nLineHeight;
     int m_nCurLine = 0;
     int m_xPen = 0;
+    // Set once a segment is placed on the current line; no punctuation hangs back from then on.
+    bool m_bLineStarted = false;
 };

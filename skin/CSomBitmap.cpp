@@ -1,108 +1,17 @@
 #include "skin/CSomBitmap.h"
 
-#include <png.h>
-
-#include <csetjmp>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
 
-namespace {
+#include "skin/PngPixels.h"
 
-// Far above any skin image, far below what a hostile header could make GDI allocate.
-constexpr png_uint_32 kMaxDimension = 4096;
+namespace {
 
 HMODULE ModuleInstance() {
     return GetModuleHandleW(nullptr);
-}
-
-struct MemoryReader {
-    const BYTE* data;
-    size_t size;
-    size_t cursor;
-};
-
-void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > reader->size - reader->cursor)
-        png_error(png, "read beyond the end of the data");
-    std::memcpy(out, reader->data + reader->cursor, length);
-    reader->cursor += length;
-}
-
-// Kept outside the function that calls setjmp, so that a library error, which jumps back
-// there, never skips a destructor; the DIB section is released by its owner here.
-struct DecodeState {
-    png_structp png = nullptr;
-    png_infop info = nullptr;
-    gdi::Bitmap dib;
-    BYTE* bits = nullptr;
-};
-
-bool DecodeInto(DecodeState& s, MemoryReader& reader) {
-    if (setjmp(png_jmpbuf(s.png)))
-        return false;
-    png_set_read_fn(s.png, &reader, ReadFromMemory);
-    // The header is checked against the limits before anything is allocated for the image.
-    png_set_user_limits(s.png, kMaxDimension, kMaxDimension);
-    png_read_info(s.png, s.info);
-
-    const png_byte depth = png_get_bit_depth(s.png, s.info);
-    const png_byte colorType = png_get_color_type(s.png, s.info);
-    if (depth == 16)
-        png_set_strip_16(s.png);
-    if (colorType == PNG_COLOR_TYPE_PALETTE)
-        png_set_palette_to_rgb(s.png);
-    if (depth < 8)
-        png_set_expand(s.png);
-    if (png_get_valid(s.png, s.info, PNG_INFO_tRNS))
-        png_set_tRNS_to_alpha(s.png);
-    if (colorType == PNG_COLOR_TYPE_GRAY || colorType == PNG_COLOR_TYPE_GRAY_ALPHA)
-        png_set_gray_to_rgb(s.png);
-    // Both must be requested before the update: the library lays out its row reading there,
-    // and an interlaced image read without it fails on the first row of its second pass.
-    png_set_bgr(s.png);
-    const int passes = png_set_interlace_handling(s.png);
-    png_read_update_info(s.png, s.info);
-
-    const png_uint_32 width = png_get_image_width(s.png, s.info);
-    const png_uint_32 height = png_get_image_height(s.png, s.info);
-    const int channels = png_get_channels(s.png, s.info);
-    if (channels != 3 && channels != 4)
-        return false;
-
-    BITMAPINFO bmi{};
-    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    bmi.bmiHeader.biWidth = static_cast<LONG>(width);
-    bmi.bmiHeader.biHeight = -static_cast<LONG>(height);
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = static_cast<WORD>(8 * channels);
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    s.dib.Reset(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!s.dib || !bits)
-        return false;
-    s.bits = static_cast<BYTE*>(bits);
-
-    const size_t stride = (static_cast<size_t>(channels) * width + 3) & ~static_cast<size_t>(3);
-    for (int pass = 0; pass < passes; ++pass) {
-        for (png_uint_32 row = 0; row < height; ++row)
-            png_read_row(s.png, s.bits + row * stride, nullptr);
-    }
-    if (channels == 4) {
-        for (png_uint_32 row = 0; row < height; ++row) {
-            BYTE* pixel = s.bits + row * stride;
-            for (png_uint_32 col = 0; col < width; ++col, pixel += 4) {
-                const unsigned alpha = pixel[3];
-                for (int c = 0; c < 3; ++c)
-                    pixel[c] = static_cast<BYTE>(pixel[c] * alpha / 255);
-            }
-        }
-    }
-    png_read_end(s.png, nullptr);
-    return true;
 }
 
 struct SharedMemoryDC {
@@ -133,23 +42,23 @@ bool CSomBitmap::IsResource() const {
 }
 
 gdi::Bitmap CSomBitmap::DecodePng(const BYTE* data, size_t size) {
-    if (!data || size < 8 || png_sig_cmp(data, 0, 8) != 0)
+    PngPixels pixels;
+    if (!PngPixels::Decode(data, size, pixels))
         return gdi::Bitmap();
-    DecodeState state;
-    state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    if (!state.png)
+    BITMAPINFO bmi{};
+    bmi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    bmi.bmiHeader.biWidth = static_cast<LONG>(pixels.width);
+    bmi.bmiHeader.biHeight = -static_cast<LONG>(pixels.height);
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = static_cast<WORD>(8 * pixels.channels);
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    gdi::Bitmap dib(CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    if (!dib || !bits)
         return gdi::Bitmap();
-    state.info = png_create_info_struct(state.png);
-    if (!state.info) {
-        png_destroy_read_struct(&state.png, nullptr, nullptr);
-        return gdi::Bitmap();
-    }
-    MemoryReader reader{data, size, 0};
-    const bool ok = DecodeInto(state, reader);
-    png_destroy_read_struct(&state.png, &state.info, nullptr);
-    if (!ok)
-        return gdi::Bitmap();
-    return std::move(state.dib);
+    // The DIB's rows are padded to four bytes, as the decoded rows are.
+    std::memcpy(bits, pixels.bytes.data(), pixels.bytes.size());
+    return dib;
 }
 
 void CSomBitmap::EnsureLoaded() {

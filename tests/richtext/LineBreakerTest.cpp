@@ -9,7 +9,7 @@
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/SingleLineLayout.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/WideUtf8.h"
 
 namespace {
 
@@ -192,6 +192,15 @@ TEST(LineBreaker, CharactersThatCanNeverFitGetALineOfTheirOwn) {
         const Layout layout = BreakAndJustify(c.markup, c.width);
         EXPECT_EQ(Describe(layout), c.segments) << testenv::Utf8(c.markup) << " in " << c.width;
     }
+}
+
+// A character of no width leaves the pen at the start of its line, yet the line has begun:
+// punctuation after it, even in the next run, stays behind it instead of hanging on the line
+// before.
+TEST(LineBreaker, PunctuationAfterAZeroWidthLineStartStaysOnItsLine) {
+    const Layout layout = BreakAndJustify(L"abMz{&#color=1}，{&#/color}", 250);
+    EXPECT_EQ(Describe(layout), (std::vector<std::string>{"ab 0 0-38 3-15", "M 1 0-300 18-30",
+                                                          "z 2 0-0 33-45", "， 2 0-13 33-45"}));
 }
 
 TEST(SingleLineLayout, RunsSitSideBySideOnACommonBottomEdge) {

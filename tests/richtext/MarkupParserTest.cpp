@@ -6,7 +6,7 @@
 
 #include "richtext/LinkTarget.h"
 #include "richtext/MarkupParser.h"
-#include "tests/support/TestEnv.h"
+#include "tests/support/WideUtf8.h"
 
 namespace {
 

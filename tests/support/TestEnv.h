@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "tests/support/WideUtf8.h"
+
 namespace testenv {
 
 // Base address of this test's own loopback server, "http://127.0.0.1:PORT"; empty when the test
@@ -18,8 +20,5 @@ std::string UrlEncode(const std::string& bytes);
 
 // The body of GET `url` through WinINet, for reading the server's request log.
 std::string Fetch(const std::string& url);
-
-// UTF-16 to UTF-8, for printing wide texts in failure messages.
-std::string Utf8(const std::wstring& text);
 
 }  // namespace testenv
