@@ -1,38 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <png.h>
-
 #include <cstdint>
 #include <vector>
 
 #include "skin/PngPixels.h"
+#include "tests/skin/PngEncode.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-
-// rows: height rows of width * channels samples; channels 3 (RGB) or 4 (RGBA).
-Bytes Encode(int width, int height, int channels, const Bytes& rows) {
-    Bytes png;
-    png_structp write = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(write);
-    png_set_write_fn(
-        write, &png,
-        [](png_structp p, png_bytep data, png_size_t length) {
-            auto* out = static_cast<Bytes*>(png_get_io_ptr(p));
-            out->insert(out->end(), data, data + length);
-        },
-        nullptr);
-    png_set_IHDR(write, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
-                 channels == 4 ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(write, info);
-    for (int row = 0; row < height; ++row)
-        png_write_row(write, rows.data() + static_cast<size_t>(row) * width * channels);
-    png_write_end(write, nullptr);
-    png_destroy_write_struct(&write, &info);
-    return png;
-}
 
 // Rows come out in DIB order and layout: blue first, alpha premultiplied (truncating), each row
 // padded to four bytes with zeros.
@@ -54,7 +30,7 @@ TEST(PngPixels, RowsAsADibHoldsThem) {
         {"padded rows", 1, 2, 3, {1, 2, 3, 4, 5, 6}, 4, {3, 2, 1, 0, 6, 5, 4, 0}},
     };
     for (const auto& c : cases) {
-        const Bytes png = Encode(c.width, c.height, c.channels, c.rows);
+        const Bytes png = EncodePng(c.width, c.height, c.channels, c.rows);
         PngPixels pixels;
         ASSERT_TRUE(PngPixels::Decode(png.data(), png.size(), pixels)) << c.name;
         EXPECT_EQ(pixels.width, static_cast<std::uint32_t>(c.width)) << c.name;
@@ -66,7 +42,7 @@ TEST(PngPixels, RowsAsADibHoldsThem) {
 }
 
 TEST(PngPixels, EveryTruncationAndForeignDataIsRefused) {
-    const Bytes png = Encode(3, 3, 4, Bytes(36, 0x40));
+    const Bytes png = EncodePng(3, 3, 4, Bytes(36, 0x40));
     PngPixels pixels;
     for (std::size_t cut = 0; cut < png.size(); ++cut)
         EXPECT_FALSE(PngPixels::Decode(png.data(), cut, pixels)) << "cut at " << cut;
@@ -81,7 +57,7 @@ TEST(PngPixels, HeadersBeyondTheSizeLimitAreRefused) {
         bool decodes;
     } cases[] = {{4096, 1, true}, {4097, 1, false}, {1, 4096, true}, {1, 4097, false}};
     for (const auto& c : cases) {
-        const Bytes png = Encode(c.width, c.height, 3, Bytes(c.width * c.height * 3, 0x7F));
+        const Bytes png = EncodePng(c.width, c.height, 3, Bytes(c.width * c.height * 3, 0x7F));
         PngPixels pixels;
         EXPECT_EQ(PngPixels::Decode(png.data(), png.size(), pixels), c.decodes)
             << c.width << " x " << c.height;
