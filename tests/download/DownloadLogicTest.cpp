@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <locale>
 #include <optional>
 #include <stdexcept>
@@ -11,17 +9,9 @@
 #include "app/NumberFormat.h"
 #include "download/DownloadDecisions.h"
 #include "download/DownloadSidecar.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
-
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 std::locale GroupingLocale() {
     NumberFormat format;
