@@ -17,6 +17,27 @@ quorrin_build() {
   cmake --build "$dir"
 }
 
+# Whether this machine runs 32-bit programs, asked once the set-up has installed the system's
+# 32-bit loader: sets no_32bit to the reason it does not, or to nothing when it does.
+no_32bit=
+quorrin_check_32bit() {
+  bash "$root/scripts/setup-deps.sh" x86_64 >/dev/null
+  no_32bit=$(bash "$root/scripts/runs-32bit.sh") || return 0
+}
+
+# Runs the 32-bit build's tests where the machine runs 32-bit programs; elsewhere only its import
+# checks, which read the programs without running them, and one line saying what was skipped.
+# Needs quorrin_check_32bit first. Its arguments go to CTest.
+quorrin_i686_tests() {
+  if [[ -z $no_32bit ]]; then
+    echo "== i686: the engine, start-up, the program end to end and the import check"
+    (cd "$build_i686" && ctest --output-on-failure -L i686 "$@")
+  else
+    echo "== i686: 32-bit tests skipped, only the import checks run: $no_32bit"
+    (cd "$build_i686" && ctest --output-on-failure -L imports "$@")
+  fi
+}
+
 xvfb_pid=
 # Gives the programs a display: the caller's when one is set, else an Xvfb of our own on a free
 # display, which quorrin_cleanup stops. With "private" (the tests) never the caller's, so that no

@@ -32,9 +32,15 @@ fail() {
   exit 1
 }
 
-# The 32-bit program: the one most users run.
-quorrin_build i686
-build=$build_i686
+# The 32-bit program, the one most users run, wherever this machine can run it.
+quorrin_check_32bit
+if [[ -z $no_32bit ]]; then
+  quorrin_build i686
+  build=$build_i686
+else
+  echo "demo: running the 64-bit program, since $no_32bit"
+  quorrin_build x86_64
+fi
 own_display=${DISPLAY:-}
 quorrin_display
 
@@ -119,27 +125,60 @@ if [[ -n $own_display ]]; then
   exit "$code"
 fi
 
-"$build/wine-run.sh" "$build/Quorrin.exe" &
+# What Wine and the program say goes to a file, shown when the program ends too early.
+program_log=$work/program.log
+"$build/wine-run.sh" "$build/Quorrin.exe" >"$program_log" 2>&1 &
 program_pid=$!
+# Fails with the program's own words when it has already ended.
+check_program() {
+  kill -0 "$program_pid" 2>/dev/null && return 0
+  local code=0
+  wait "$program_pid" || code=$?
+  program_pid=
+  fail "Quorrin.exe ended with code $code before doing its job: $(tail -n 20 "$program_log")"
+}
+# The driver's steps; its output, or what Wine said when it could not run it, on failure.
 driver() {
-  timeout 900 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" "$@" ||
-    fail "the window did not do what was expected ($*)"
+  local out code=0
+  out=$(timeout 900 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" "$@" 2>&1) ||
+    code=$?
+  # Wine's console output ends its lines in CR LF.
+  out=$(tr -d '\r' <<<"$out")
+  ((code == 0)) || fail "the window did not do what was expected ($*): $out"
+  echo "$out"
+}
+# Waits for a driver step (wait-shown, wait-hidden) a second at a time, so that a program that
+# ended is noticed at once; its SHOWN line, if any, is left in `shown`.
+shown=
+wait_step() {
+  local step=$1 seconds=$2 out i
+  for ((i = 0; i < seconds; i++)); do
+    check_program
+    if out=$(timeout 120 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" \
+      "$step" 1000 2>&1); then
+      shown=$(tr -d '\r' <<<"$out" | sed -n 's/^SHOWN //p')
+      return 0
+    fi
+    grep -q "$step FAILED" <<<"$out" ||
+      fail "the window could not be looked for: $(tr -d '\r' <<<"$out")"
+  done
+  check_program
+  fail "the window did not reach $step within $seconds s"
 }
 screenshot() {
-  local geometry
-  # Wine's console output ends its lines in CR LF.
-  geometry=$(driver wait-shown 60000 | tr -d '\r' |
-    sed -n 's/^SHOWN \([-0-9]*\) \([-0-9]*\) \([0-9]*\) \([0-9]*\)$/\3x\4+\1+\2/p')
-  import -window root -crop "$geometry" "$output/$1" || fail "no screenshot $1"
+  local x y cx cy
+  wait_step wait-shown 60
+  read -r x y cx cy <<<"$shown"
+  import -window root -crop "${cx}x${cy}+${x}+${y}" "$output/$1" || fail "no screenshot $1"
 }
-driver wait-shown 60000 >/dev/null
+wait_step wait-shown 60
 sleep 1
 screenshot page1-choice.png
 # The Windows 7 picture, then Start (client points).
 driver click 600 276 click 430 413 >/dev/null
 sleep 2
 screenshot page2-progress.png
-driver wait-hidden 600000 >/dev/null
+wait_step wait-hidden 600
 driver command 514 wait-gone 60000 >/dev/null
 code=
 for _ in $(seq 300); do

@@ -30,16 +30,30 @@ mkdir -p "$cache_root"
 packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix
   binutils-mingw-w64-i686 libz-mingw-w64-dev cmake ninja-build dpkg-dev xz-utils
-  wine wine64 wine32:i386 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
+  wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   nginx-light python3 python3-pil clang-format googletest curl iproute2
 )
 
-# The 32-bit Wine loader is an i386 package.
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
+# The system's 32-bit loader (libc6-i386, an amd64 package) answers whether this machine runs
+# 32-bit programs at all. Wine's 32-bit loader (wine32, an i386 package) is installed only where
+# it does: Debian's wine command picks it whenever it is there, and it then starts no program,
+# 64-bit ones included.
+packages+=(libc6-i386)
+wants_wine32() {
+  installed libc6-i386 && no_32bit=$(bash "$here/runs-32bit.sh")
+}
 foreign_ready() { dpkg --print-foreign-architectures | grep -qx i386; }
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
+list_missing() {
+  missing=()
+  local p
+  for p in "$@"; do
+    installed "$p" || missing+=("$p")
+  done
+}
+no_32bit=
+wants_wine32 && packages+=(wine32:i386)
+list_missing "${packages[@]}"
 locale_ready() { locale -a 2>/dev/null | grep -qi '^zh_CN\.utf8$'; }
 src_list=/etc/apt/sources.list.d/quorrin-deb-src.sources
 
@@ -82,15 +96,26 @@ if ! flock -n 9; then
 fi
 
 apt_updated=0
-if ! foreign_ready; then
-  log "adding the i386 architecture for the 32-bit Wine loader"
-  dpkg --add-architecture i386
-fi
-if ((${#missing[@]})); then
+install_missing() {
+  ((${#missing[@]})) || return 0
   log "installing: ${missing[*]}"
-  apt-get update -q >&2
-  apt_updated=1
+  if ((!apt_updated)); then
+    apt-get update -q >&2
+    apt_updated=1
+  fi
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}" >&2
+}
+install_missing
+if wants_wine32; then
+  if ! foreign_ready; then
+    log "adding the i386 architecture for the 32-bit Wine loader"
+    dpkg --add-architecture i386
+    apt_updated=0
+  fi
+  list_missing wine32:i386
+  install_missing
+else
+  log "no 32-bit Wine on this machine, only the 64-bit loader: $no_32bit"
 fi
 
 # Wine maps LANG=zh_CN.UTF-8 to code page 936; glibc needs the locale generated for that.
@@ -250,7 +275,6 @@ log "versions and licenses"
 # the licenses that ask to travel with a binary.
 upstream() { local v=${1#*:}; v=${v%-*}; echo "${v%%+*}"; }
 dsc_version() { sed -n 's/^Version: //p' "$1"_*.dsc | head -n1; }
-installed_version() { dpkg-query -W -f='${Version}' "$1"; }
 boost_src=$(dsc_version boost1.81)
 boost_hdr=$(dpkg-deb -f libboost1.81-dev_*.deb Version)
 curl_src=$(dsc_version curl)

@@ -1,8 +1,11 @@
 #include "skin/CSomBitmap.h"
 
+#include <shlwapi.h>
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -12,6 +15,21 @@ namespace {
 
 HMODULE ModuleInstance() {
     return GetModuleHandleW(nullptr);
+}
+
+// A skin file is looked for first where the program was started from, as the release package is
+// laid out, then beside the program itself: a shortcut whose "Start in" folder is elsewhere still
+// finds the artwork.
+std::wstring SkinFilePath(const wchar_t* source) {
+    if (GetFileAttributesW(source) != INVALID_FILE_ATTRIBUTES || !PathIsRelativeW(source))
+        return source;
+    wchar_t folder[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, folder, MAX_PATH);
+    wchar_t beside[MAX_PATH];
+    if (length == 0 || length >= MAX_PATH || !PathRemoveFileSpecW(folder) ||
+        !PathCombineW(beside, folder, source))
+        return source;
+    return beside;
 }
 
 struct SharedMemoryDC {
@@ -70,7 +88,8 @@ void CSomBitmap::EnsureLoaded() {
             loaded.Reset(static_cast<HBITMAP>(LoadImageW(ModuleInstance(), m_pszSource,
                                                          IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
         else
-            loaded.Reset(static_cast<HBITMAP>(LoadImageW(nullptr, m_pszSource, IMAGE_BITMAP, 0, 0,
+            loaded.Reset(static_cast<HBITMAP>(LoadImageW(nullptr, SkinFilePath(m_pszSource).c_str(),
+                                                         IMAGE_BITMAP, 0, 0,
                                                          LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
     } else if (m_nKind == kPng && IsResource()) {
         HRSRC found = FindResourceW(ModuleInstance(), m_pszSource, L"PNG");
@@ -82,7 +101,8 @@ void CSomBitmap::EnsureLoaded() {
         }
     } else if (m_nKind == kPng && m_pszSource) {
         // _wfopen: Windows XP's C runtime has none of the _s functions.
-        const std::unique_ptr<FILE, int (*)(FILE*)> file(_wfopen(m_pszSource, L"rb"), std::fclose);
+        const std::unique_ptr<FILE, int (*)(FILE*)> file(
+            _wfopen(SkinFilePath(m_pszSource).c_str(), L"rb"), std::fclose);
         if (file) {
             std::vector<BYTE> data;
             if (std::fseek(file.get(), 0, SEEK_END) == 0) {

@@ -60,6 +60,11 @@ BOOL CMainDlg::ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LP
         result = OnTrayNotify(wParam, lParam);
         return TRUE;
     }
+    if (message == m_nTaskbarCreated) {
+        OnTaskbarCreated();
+        result = 0;
+        return TRUE;
+    }
     switch (message) {
         case WM_LBUTTONDOWN:
         // The class delivers a quick second press as a double click; it is a press like the

@@ -17,7 +17,11 @@ enum : WORD {
 template <class T>
 class CTrayIconImpl {
 public:
-    CTrayIconImpl() : m_nTrayMessage(RegisterWindowMessageW(L"WM_TRAYICON")) {}
+    CTrayIconImpl()
+        : m_nTrayMessage(RegisterWindowMessageW(L"WM_TRAYICON")),
+          m_nTaskbarCreated(RegisterWindowMessageW(L"TaskbarCreated")) {
+        AllowFromExplorer(m_nTaskbarCreated);
+    }
     virtual ~CTrayIconImpl() {
         RemoveTrayIcon();
         if (m_nid.hIcon)
@@ -58,6 +62,16 @@ public:
         m_nid.uFlags = 0;
         Shell_NotifyIconW(NIM_DELETE, &m_nid);
         m_bInstalled = false;
+    }
+
+    // The shell has restarted (Explorer ended and came back) and lost every notification icon:
+    // the icon comes back while the window still has one, or a hidden window could never be
+    // restored or quit again. The message also comes when a taskbar is made anew without losing
+    // its icons, so an icon still there is only brought up to date. The window keeps counting its
+    // icon as there either way, so that it is always removed at the end.
+    void OnTaskbarCreated() {
+        if (m_bInstalled && !Shell_NotifyIconW(NIM_ADD, &m_nid))
+            Shell_NotifyIconW(NIM_MODIFY, &m_nid);
     }
 
     // The tray message: wParam is the icon id, the low word of lParam the mouse message.
@@ -123,12 +137,27 @@ public:
                   "the notification data of Windows Vista and later");
 
     UINT m_nTrayMessage;
+    UINT m_nTaskbarCreated;
     bool m_bInstalled = false;
     // Only the XP part is filled: the balloon icon is never used.
     NotifyData m_data{};
     NOTIFYICONDATAW& m_nid = m_data.base;
 
 private:
+    // An elevated program (this one runs as administrator) receives no registered message from
+    // the unelevated shell unless it lets that message through. Windows XP has no such filter,
+    // nor the function, so it is looked up rather than imported.
+    static void AllowFromExplorer(UINT message) {
+        using Filter = BOOL(WINAPI*)(UINT, DWORD);
+        const HMODULE user32 = GetModuleHandleW(L"user32.dll");
+        const auto filter = user32 ? reinterpret_cast<Filter>(reinterpret_cast<void*>(
+                                         GetProcAddress(user32, "ChangeWindowMessageFilter")))
+                                   : nullptr;
+        // MSGFLT_ADD
+        if (filter && message)
+            filter(message, 1);
+    }
+
     struct PopupMenu {
         HMENU handle = CreatePopupMenu();
         PopupMenu() = default;

@@ -68,7 +68,7 @@ TEST_F(StartupTest, WithoutAdministratorRightsOnlyTheRightsMessageAppears) {
 TEST_F(StartupTest, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
     std::wstring holderPath = L"" QUORRIN_INSTANCE_HOLDER;
     std::replace(holderPath.begin(), holderPath.end(), L'/', L'\\');
-    PipedProcess first(holderPath + L" 20000");
+    PipedProcess first(holderPath, L"20000");
     ASSERT_EQ(first.ReadLine(), "READY");
 
     EXPECT_EQ(RunStartup({Admin, CountFetch, CountRun}), 0);

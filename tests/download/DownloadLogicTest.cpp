@@ -10,6 +10,7 @@
 #include "download/DownloadDecisions.h"
 #include "download/DownloadSidecar.h"
 #include "tests/support/FileBytes.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace {
 
@@ -116,7 +117,8 @@ TEST(DownloadDecisions, NextLinkOnlyAfterALaterAttemptWithoutData) {
 }
 
 TEST(DownloadSidecar, ExactBytes) {
-    const std::string path = "sidecar_bytes.cfg";
+    const ScratchFolder folder;
+    const std::string path = folder.File("sidecar_bytes.cfg");
     WriteSidecar(path, kMiB);
     EXPECT_EQ(ReadBytes(path),
               "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n"
@@ -158,15 +160,17 @@ TEST(DownloadSidecar, ReadingCases) {
         {"a separator at the end", "<brenic><full_size>1,234,</full_size></brenic>", std::nullopt},
         {"empty file", "", std::nullopt},
     };
+    const ScratchFolder folder;
+    const std::string path = folder.File("sidecar_read.cfg");
     for (const Case& c : cases) {
-        WriteBytes("sidecar_read.cfg", c.content);
+        WriteBytes(path, c.content);
         if (c.size) {
-            EXPECT_EQ(ReadSidecar("sidecar_read.cfg"), *c.size) << c.name;
+            EXPECT_EQ(ReadSidecar(path), *c.size) << c.name;
         } else {
-            EXPECT_THROW(ReadSidecar("sidecar_read.cfg"), std::exception) << c.name;
+            EXPECT_THROW(ReadSidecar(path), std::exception) << c.name;
         }
     }
-    EXPECT_THROW(ReadSidecar("no_such_sidecar.cfg"), std::exception);
+    EXPECT_THROW(ReadSidecar(folder.File("no_such_sidecar.cfg")), std::exception);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@ directory: the program's current directory, with .\\res\\ and the installer stan
 QUORRIN_TOOLS (the test tools), QUORRIN_SANDBOX (the folder behind drive D:), QUORRIN_WORK
 (scratch dir), DISPLAY.
 """
+import io
 import json
 import os
 import re
@@ -25,6 +26,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "server"))
 from with_server import start_server  # noqa: E402
+from PIL import Image  # noqa: E402
 
 WINE = os.environ["QUORRIN_WINE_RUN"]
 EXE = os.environ["QUORRIN_EXE"]
@@ -78,8 +80,21 @@ def main_window():
     return None
 
 
+# The programs started and not yet ended: a wait for the window ends at once, with what Wine
+# said, when the one started last ended before its window appeared.
+STARTED = []
+
+
+def shown_or_ended():
+    window = main_window()
+    if window or not STARTED or STARTED[-1].proc.poll() is None:
+        return window
+    raise AssertionError(f"Quorrin.exe ended with code {STARTED[-1].proc.returncode} before its "
+                         f"window appeared: {STARTED[-1].output()}")
+
+
 def wait_for_main_window():
-    window = wait_until(main_window, 60, "the main window")
+    window = wait_until(shown_or_ended, 60, "the main window")
     # Its first paint follows the mapping.
     time.sleep(0.5)
     return window
@@ -94,6 +109,14 @@ def click_client(point, button=1):
     window = wait_for_main_window()
     # The window has a one-pixel border around its client area.
     xdotool("mousemove", window[3] + 1 + point[0], window[4] + 1 + point[1], "click", button)
+
+
+def client_screenshot(window):
+    """The window's client area as the screen shows it, in RGB."""
+    png = subprocess.run(["import", "-window", "root", "-crop",
+                          f"860x560+{window[3] + 1}+{window[4] + 1}", "png:-"],
+                         capture_output=True, check=True, env=X_ENV).stdout
+    return Image.open(io.BytesIO(png)).convert("RGB")
 
 
 def quit_from_tray():
@@ -172,12 +195,20 @@ class Server:
 
 
 class Program:
-    """Quorrin.exe started with the configuration host `host`."""
+    """Quorrin.exe started with the configuration host `host`, from the folder `folder`."""
 
-    def __init__(self, host):
+    def __init__(self, host, folder=BUILD):
         env = dict(os.environ, QUORRIN_CONFIG_HOST=host)
-        self.proc = subprocess.Popen([WINE, EXE], cwd=BUILD, env=env, stdin=subprocess.DEVNULL,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        WORK.mkdir(parents=True, exist_ok=True)
+        # A file, not a pipe: Wine's helper processes inherit it and would keep a pipe open.
+        self.log = WORK / f"program{time.monotonic_ns()}.log"
+        with open(self.log, "wb") as log:
+            self.proc = subprocess.Popen([WINE, EXE], cwd=folder, env=env,
+                                         stdin=subprocess.DEVNULL, stdout=log, stderr=log)
+        STARTED.append(self)
+
+    def output(self):
+        return self.log.read_text(errors="replace").strip()[-2000:]
 
     def wait(self, timeout=60):
         return self.proc.wait(timeout=timeout)
@@ -186,6 +217,8 @@ class Program:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+        if self in STARTED:
+            STARTED.remove(self)
 
 
 class ExeTest(unittest.TestCase):
@@ -203,8 +236,8 @@ class ExeTest(unittest.TestCase):
         self.cleanups.append(server.stop)
         return server
 
-    def run_program(self, host):
-        program = Program(host)
+    def run_program(self, host, folder=BUILD):
+        program = Program(host, folder)
         self.cleanups.append(program.kill)
         return program
 
@@ -319,6 +352,32 @@ class ExeTest(unittest.TestCase):
         self.assertEqual(len(transfers), 1)
         self.assertEqual(transfers[0]["range"], f"bytes={kept}-", "only the rest travels")
         self.quit(program)
+
+    def test_the_skin_is_found_from_any_starting_folder(self):
+        """Its own res\\ folder first, as the release is laid out; the program's own one when
+        the folder it was started from has none, as a shortcut with another "Start in" has."""
+        background = Image.open(BUILD / "res" / "Bkgnd.png").convert("RGB")
+        recoloured = Image.new("RGB", background.size, (12, 200, 40))
+        server = self.serve()
+        for name, own_res, expected in (("without res", False, background),
+                                        ("with its own res", True, recoloured)):
+            with self.subTest(name):
+                folder = WORK / f"started in {name} 文件夹"
+                shutil.rmtree(folder, ignore_errors=True)
+                folder.mkdir(parents=True)
+                if own_res:
+                    shutil.copytree(BUILD / "res", folder / "res")
+                    recoloured.save(folder / "res" / "Bkgnd.png")
+                program = self.run_program(server.host, folder)
+                shot = client_screenshot(wait_for_main_window())
+                # Controls and text cover part of the background; a window drawn from other
+                # images, or from none, matches it almost nowhere.
+                points = [(x, y) for x in range(5, 860, 57) for y in range(5, 560, 37)]
+                same = sum(shot.getpixel(p) == expected.getpixel(p) for p in points)
+                self.assertGreater(same, len(points) // 2,
+                                   f"{same} of {len(points)} points show the background")
+                quit_from_tray()
+                self.assertEqual(program.wait(), 0)
 
     def test_a_second_start_brings_the_first_window_forward_and_ends(self):
         server = self.serve()

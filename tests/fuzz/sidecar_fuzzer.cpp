@@ -8,10 +8,13 @@
 #include <string>
 
 #include "download/DownloadSidecar.h"
+#include "tests/support/ScratchFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    // The reader takes a path, as the engine gives it: one file per process, rewritten each run.
-    static const std::string path = "fuzz_sidecar.cfg";
+    // The reader takes a path, as the engine gives it: one file per process, rewritten each run,
+    // in a folder of its own wherever the fuzzer is started.
+    static const ScratchFolder folder;
+    static const std::string path = folder.File("sidecar.cfg");
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
     try {

@@ -1,14 +1,16 @@
 // A helper program run beside a test with its standard output read line by line.
 #pragma once
 
+#include <windows.h>
+
 #include <cstdio>
 #include <string>
 
 class PipedProcess {
 public:
-    // `commandLine` as the command interpreter takes it: the program's Windows path, then its
-    // arguments.
-    explicit PipedProcess(const std::wstring& commandLine);
+    // Starts the program at the Windows path `program`, quoted so that a path with blanks stays
+    // one word, followed by `arguments`.
+    PipedProcess(const std::wstring& program, const std::wstring& arguments);
     // Waits for the program to end: a test that stopped early never leaves it running behind.
     ~PipedProcess();
     PipedProcess(const PipedProcess&) = delete;
@@ -20,6 +22,8 @@ public:
     int Wait();
 
 private:
-    FILE* m_pipe;
+    // The read end of the program's output, as a C stream (owns the pipe handle).
+    FILE* m_output = nullptr;
+    HANDLE m_process = nullptr;
     int m_exitCode = -1;
 };

@@ -614,6 +614,47 @@ TEST(MainWindow, TrayDoubleClickTogglesAndTheMenuRestoresOrQuits) {
     EXPECT_EQ(result, 0);
 }
 
+// Explorer restarting loses every notification icon and then broadcasts "TaskbarCreated".
+TEST(MainWindow, TheTrayIconComesBackWhenTheShellRestarts) {
+    ProbeMainDlg dialog(false);
+    RunMainWindow(dialog, [&](HWND window) {
+        const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+        // The shell answers a change to an icon only while that icon exists.
+        const auto iconThere = [&] {
+            NOTIFYICONDATAW probe{};
+            probe.cbSize = sizeof probe;
+            probe.hWnd = window;
+            probe.uID = 0xFFFFFFFF;
+            return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+        };
+        const auto removeIcon = [&] {
+            NOTIFYICONDATAW gone{};
+            gone.cbSize = sizeof gone;
+            gone.hWnd = window;
+            gone.uID = 0xFFFFFFFF;
+            return Shell_NotifyIconW(NIM_DELETE, &gone) != FALSE;
+        };
+        ASSERT_TRUE(iconThere()) << "the window starts with its icon";
+        PostMessageW(window, WM_COMMAND, CMainDlg::ID_SYSMIN, 0);
+        ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }))
+            << "hidden: the icon is the only way back";
+
+        ASSERT_TRUE(removeIcon()) << "the shell lost the icon";
+        ASSERT_FALSE(iconThere());
+        SendMessageW(window, taskbarCreated, 0, 0);
+        EXPECT_TRUE(iconThere()) << "re-added when the shell came back";
+        SendMessageW(window, taskbarCreated, 0, 0);
+        EXPECT_TRUE(iconThere()) << "a taskbar that kept its icons keeps this one";
+        OnWindowThread(window, [&] { EXPECT_TRUE(dialog.m_bInstalled); });
+
+        // The icon is restored only while the window wants one.
+        OnWindowThread(window, [&] { dialog.RemoveTrayIcon(); });
+        SendMessageW(window, taskbarCreated, 0, 0);
+        EXPECT_FALSE(iconThere()) << "an icon the window removed stays removed";
+        PostMessageW(window, WM_COMMAND, ID_TRAY_EXIT, 0);
+    });
+}
+
 // A real download from the loopback server, slow enough to be caught in the middle.
 class MainWindowDownload : public ::testing::Test {
 protected:
