@@ -12,7 +12,10 @@ build_i686=${QUORRIN_BUILD_DIR_I686:-$root/build-i686}
 runs=${1:-3}
 work=$(mktemp -d /tmp/quorrin-bench.XXXXXX)
 tools=(engine reference curl)
-[[ -f $build_i686/bench/quorrin-bench.exe ]] && tools=(engine engine-i686 reference curl)
+# The 32-bit engine only where this machine runs 32-bit programs.
+if [[ -f $build_i686/bench/quorrin-bench.exe ]] && bash "$root/scripts/runs-32bit.sh" >/dev/null; then
+  tools=(engine engine-i686 reference curl)
+fi
 nginx_pid=
 cleanup() {
   [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true

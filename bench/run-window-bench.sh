@@ -48,6 +48,11 @@ work=$(mktemp -d /tmp/qbench-run.XXXXXX)
 xvfb_pid=
 driver_pid=
 export WINEPREFIX=$prefix WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8 DISPLAY=$display
+# The loader the build's own wrapper calls: the 64-bit one itself where the machine runs no
+# 32-bit programs.
+QUORRIN_WINE=$(sed -n "s/^export QUORRIN_WINE='\(.*\)'$/\1/p" "$build/wine-run.sh")
+export QUORRIN_WINE=${QUORRIN_WINE:-wine}
+[[ $QUORRIN_WINE == wine ]] || export WINELOADER=$QUORRIN_WINE
 
 # True while `pid` runs: a zombie has ended already, only its parent's wait removes it.
 # shellcheck disable=SC2317  # called from the exit trap
@@ -128,7 +133,7 @@ head -c 4096 /dev/zero >"$work/www/win7u32.qrn"
 
 # One persistent server for all launches, as on a desktop where Wine is already up.
 wineserver -p
-timeout 120 wine wineboot </dev/null >/dev/null 2>&1
+timeout 120 "$QUORRIN_WINE" wineboot </dev/null >/dev/null 2>&1
 
 python3 "$root/bench/window_bench.py" --build "$build" --workdir "$work/cwd" \
   --docroot "$work/www" --display "$display" --runs "$runs" &

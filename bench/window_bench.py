@@ -241,7 +241,8 @@ class Wine:
         self.env = dict(os.environ)
 
     def popen(self, exe, *arguments, stdout=subprocess.DEVNULL):
-        return subprocess.Popen(["wine", str(exe), *arguments], cwd=self.workdir, env=self.env,
+        loader = self.env.get("QUORRIN_WINE", "wine")
+        return subprocess.Popen([loader, str(exe), *arguments], cwd=self.workdir, env=self.env,
                                 stdin=subprocess.DEVNULL, stdout=stdout,
                                 stderr=subprocess.DEVNULL)
 

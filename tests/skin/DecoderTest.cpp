@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,20 +14,22 @@
 
 namespace {
 
-std::vector<BYTE> ReadFile(const std::string& path) {
+// Wide paths throughout: the build tree may lie in a folder whose name the ANSI code page
+// cannot spell.
+std::vector<BYTE> ReadFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
 }
 
-std::vector<std::string> PngFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found{};
-    HANDLE search = FindFirstFileA((folder + "\\*.png").c_str(), &found);
+std::vector<std::wstring> PngFiles(const std::wstring& folder) {
+    std::vector<std::wstring> names;
+    WIN32_FIND_DATAW found{};
+    HANDLE search = FindFirstFileW((folder + L"\\*.png").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
         names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
+    } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
 }
@@ -67,12 +70,14 @@ Decoded FromReference(const std::vector<BYTE>& ref) {
 // 8-bit BGR, or premultiplied BGRA when the image carries alpha or a tRNS chunk.
 TEST(SkinPngDecoder, ReferenceSuiteMatchesAnIndependentDecoder) {
     int compared = 0;
-    for (const char* folder : {SKIN_PNGSUITE "\\pngsuite", SKIN_PNGSUITE "\\pngsuite\\interlaced",
-                               SKIN_PNGSUITE "\\testpngs"}) {
-        for (const std::string& name : PngFiles(folder)) {
-            SCOPED_TRACE(name);
-            const std::vector<BYTE> png = ReadFile(std::string(folder) + "\\" + name);
-            const Decoded expected = FromReference(ReadFile(SKIN_PNG_REFS "\\" + name + ".ref"));
+    for (const wchar_t* folder :
+         {L"" SKIN_PNGSUITE "\\pngsuite", L"" SKIN_PNGSUITE "\\pngsuite\\interlaced",
+          L"" SKIN_PNGSUITE "\\testpngs"}) {
+        for (const std::wstring& name : PngFiles(folder)) {
+            SCOPED_TRACE(std::filesystem::path(name).string());
+            const std::vector<BYTE> png = ReadFile(std::wstring(folder) + L"\\" + name);
+            const Decoded expected =
+                FromReference(ReadFile(L"" SKIN_PNG_REFS "\\" + name + L".ref"));
             ASSERT_GT(expected.width, 0);
             gdi::Bitmap bitmap(CSomBitmap::DecodePng(png.data(), png.size()));
             ASSERT_TRUE(bitmap);
@@ -130,12 +135,12 @@ TEST(SkinPngDecoder, CorruptAndTruncatedDataLeaveNoBitmapAndNoHandle) {
     EXPECT_FALSE(CSomBitmap::DecodePng(notPng.data(), notPng.size()));
     EXPECT_FALSE(CSomBitmap::DecodePng(nullptr, 0));
 
-    const std::string crashers = SKIN_PNGSUITE "\\testpngs\\crashers";
-    const std::vector<std::string> names = PngFiles(crashers);
+    const std::wstring crashers = L"" SKIN_PNGSUITE "\\testpngs\\crashers";
+    const std::vector<std::wstring> names = PngFiles(crashers);
     EXPECT_FALSE(names.empty());
-    for (const std::string& name : names) {
-        SCOPED_TRACE(name);
-        const std::vector<BYTE> png = ReadFile(crashers + "\\" + name);
+    for (const std::wstring& name : names) {
+        SCOPED_TRACE(std::filesystem::path(name).string());
+        const std::vector<BYTE> png = ReadFile(crashers + L"\\" + name);
         // Some crashers only carry an oversized ancillary chunk, which the library skips:
         // such an image may load; what matters is that none crashes or leaks.
         gdi::Bitmap bitmap(CSomBitmap::DecodePng(png.data(), png.size()));

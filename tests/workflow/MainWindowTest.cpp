@@ -619,27 +619,22 @@ TEST(MainWindow, TheTrayIconComesBackWhenTheShellRestarts) {
     ProbeMainDlg dialog(false);
     RunMainWindow(dialog, [&](HWND window) {
         const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
-        // The shell answers a change to an icon only while that icon exists.
-        const auto iconThere = [&] {
-            NOTIFYICONDATAW probe{};
-            probe.cbSize = sizeof probe;
-            probe.hWnd = window;
-            probe.uID = 0xFFFFFFFF;
-            return Shell_NotifyIconW(NIM_MODIFY, &probe) != FALSE;
+        // What the shell answers about the window's icon; it changes an icon only while that
+        // icon exists.
+        const auto shell = [&](DWORD message) {
+            NOTIFYICONDATAW data{};
+            data.cbSize = sizeof data;
+            data.hWnd = window;
+            data.uID = 0xFFFFFFFF;
+            return Shell_NotifyIconW(message, &data) != FALSE;
         };
-        const auto removeIcon = [&] {
-            NOTIFYICONDATAW gone{};
-            gone.cbSize = sizeof gone;
-            gone.hWnd = window;
-            gone.uID = 0xFFFFFFFF;
-            return Shell_NotifyIconW(NIM_DELETE, &gone) != FALSE;
-        };
+        const auto iconThere = [&] { return shell(NIM_MODIFY); };
         ASSERT_TRUE(iconThere()) << "the window starts with its icon";
         PostMessageW(window, WM_COMMAND, CMainDlg::ID_SYSMIN, 0);
         ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(window); }))
             << "hidden: the icon is the only way back";
 
-        ASSERT_TRUE(removeIcon()) << "the shell lost the icon";
+        ASSERT_TRUE(shell(NIM_DELETE)) << "the shell lost the icon";
         ASSERT_FALSE(iconThere());
         SendMessageW(window, taskbarCreated, 0, 0);
         EXPECT_TRUE(iconThere()) << "re-added when the shell came back";
