@@ -127,7 +127,7 @@ fi
 
 # What Wine and the program say goes to a file, shown when the program ends too early.
 program_log=$work/program.log
-"$build/wine-run.sh" "$build/Quorrin.exe" >"$program_log" 2>&1 &
+"$build/wine-run.sh" "$build/Quorrin.exe" </dev/null >"$program_log" 2>&1 &
 program_pid=$!
 # Fails with the program's own words when it has already ended.
 check_program() {
@@ -137,30 +137,33 @@ check_program() {
   program_pid=
   fail "Quorrin.exe ended with code $code before doing its job: $(tail -n 20 "$program_log")"
 }
-# The driver's steps; its output, or what Wine said when it could not run it, on failure.
-driver() {
-  local out code=0
-  out=$(timeout 900 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" "$@" 2>&1) ||
-    code=$?
+# The driver's steps; what it printed, or what Wine said when it could not run it, is left in
+# `said`. Through a file, never a pipe: Wine's helper processes can keep a pipe open long after
+# the driver ended, and a read of it would never end.
+said=
+run_driver() {
+  local code=0
+  timeout "$1" "$build/wine-run.sh" "$build/tools/main_window_driver.exe" "${@:2}" \
+    </dev/null >"$work/driver.out" 2>&1 || code=$?
   # Wine's console output ends its lines in CR LF.
-  out=$(tr -d '\r' <<<"$out")
-  ((code == 0)) || fail "the window did not do what was expected ($*): $out"
-  echo "$out"
+  said=$(tr -d '\r' <"$work/driver.out")
+  return "$code"
+}
+driver() {
+  run_driver 900 "$@" || fail "the window did not do what was expected ($*): $said"
 }
 # Waits for a driver step (wait-shown, wait-hidden) a second at a time, so that a program that
 # ended is noticed at once; its SHOWN line, if any, is left in `shown`.
 shown=
 wait_step() {
-  local step=$1 seconds=$2 out i
+  local step=$1 seconds=$2 i
   for ((i = 0; i < seconds; i++)); do
     check_program
-    if out=$(timeout 120 "$build/wine-run.sh" "$build/tools/main_window_driver.exe" \
-      "$step" 1000 2>&1); then
-      shown=$(tr -d '\r' <<<"$out" | sed -n 's/^SHOWN //p')
+    if run_driver 120 "$step" 1000; then
+      shown=$(sed -n 's/^SHOWN //p' <<<"$said")
       return 0
     fi
-    grep -q "$step FAILED" <<<"$out" ||
-      fail "the window could not be looked for: $(tr -d '\r' <<<"$out")"
+    grep -q "$step FAILED" <<<"$said" || fail "the window could not be looked for: $said"
   done
   check_program
   fail "the window did not reach $step within $seconds s"
@@ -175,11 +178,11 @@ wait_step wait-shown 60
 sleep 1
 screenshot page1-choice.png
 # The Windows 7 picture, then Start (client points).
-driver click 600 276 click 430 413 >/dev/null
+driver click 600 276 click 430 413
 sleep 2
 screenshot page2-progress.png
 wait_step wait-hidden 600
-driver command 514 wait-gone 60000 >/dev/null
+driver command 514 wait-gone 60000
 code=
 for _ in $(seq 300); do
   if ! kill -0 "$program_pid" 2>/dev/null; then
