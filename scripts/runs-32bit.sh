@@ -11,7 +11,7 @@ if [[ -n ${QUORRIN_NO_32BIT:-} && ${QUORRIN_NO_32BIT} != 0 ]]; then
 fi
 loader=/lib/ld-linux.so.2
 if [[ ! -e $loader ]]; then
-  echo "$loader (libc6:i386) is not installed, so no 32-bit program can start"
+  echo "$loader (package libc6-i386) is not installed, so no 32-bit program can start"
   exit 1
 fi
 if ! out=$("$loader" --version 2>&1 </dev/null); then
