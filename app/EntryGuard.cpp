@@ -3,7 +3,7 @@
 #include <exception>
 #include <string>
 
-#include "download/DebugLog.h"
+#include "base/DebugLog.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "Deployment.h"
-#include "app/HttpGet.h"
+#include "base/HttpGet.h"
 
 namespace {
 
@@ -52,6 +52,6 @@ bool FetchConfigFrom(const std::string& url, CloudConfig& config) {
     return ParseConfig(body, config);
 }
 
-bool FetchConfig() {
-    return FetchConfigFrom(ConfigAddress(), g_cloudConfig);
+bool FetchConfig(CloudConfig& config) {
+    return FetchConfigFrom(ConfigAddress(), config);
 }

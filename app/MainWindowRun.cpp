@@ -6,7 +6,7 @@
 
 #include "workflow/CMainDlg.h"
 
-int RunMainWindow() {
+int RunMainWindow(const CloudConfig& config) {
     CoInitialize(nullptr);
     DefWindowProcW(nullptr, 0, 0, 0);
     INITCOMMONCONTROLSEX controls{};
@@ -17,7 +17,7 @@ int RunMainWindow() {
     {
         // Destroyed before COM goes down: its destructor removes the tray icon and waits for a
         // worker that is still running.
-        CMainDlg window;
+        CMainDlg window(config);
         result = window.DoModal(GetActiveWindow());
     }
     CoUninitialize();

@@ -5,7 +5,8 @@
 
 #include <curl/curl.h>
 
-#include "app/CenterOnWorkArea.h"
+#include "base/CenterOnWorkArea.h"
+#include "base/CloudConfig.h"
 #include "app/InstanceMutex.h"
 #include "app/UserLocale.h"
 
@@ -49,11 +50,12 @@ int RunStartup(const StartupSeams& seams) {
         return 0;
     }
     ApplyUserDefaultLocale();
-    if (!seams.fetchConfig()) {
+    CloudConfig config;
+    if (!seams.fetchConfig(config)) {
         MessageBoxW(nullptr, kNoConfigText, kSorryCaption, MB_OK);
         return 0;
     }
-    const int result = seams.runMainWindow();
+    const int result = seams.runMainWindow(config);
     curl_global_cleanup();
     return result;
 }

@@ -2,12 +2,14 @@
 // main window, clean-up.
 #pragma once
 
+struct CloudConfig;
+
 // The steps that touch the outside world, replaceable so tests can make cases the platform
 // cannot (Wine always reports an administrator).
 struct StartupSeams {
     bool (*isAdmin)();
-    bool (*fetchConfig)();
-    int (*runMainWindow)();
+    bool (*fetchConfig)(CloudConfig& config);
+    int (*runMainWindow)(const CloudConfig& config);
 };
 
 // IsUserAnAdmin.

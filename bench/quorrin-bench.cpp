@@ -10,12 +10,13 @@
 #include <string>
 #include <thread>
 
-#include "app/CloudConfig.h"
-#include "app/HttpGet.h"
+#include "base/CloudConfig.h"
+#include "base/HttpGet.h"
 #include "app/UserLocale.h"
 #include "bench/BenchStats.h"
 #include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
+#include "tests/support/OpenDownloadMgr.h"
 
 namespace {
 const char kUsage[] =
@@ -66,16 +67,17 @@ int main(int argc, char** argv) {
     const auto start = std::chrono::steady_clock::now();
     std::stringstream document;
     HttpGet(config, document);
-    if (!ParseConfig(document, g_cloudConfig)) {
+    CloudConfig cloud;
+    if (!ParseConfig(document, cloud)) {
         std::printf("result=configuration document unusable\n");
         return 1;
     }
-    g_urlMgr.SetSavePath(out);
-    g_urlMgr.SelectList(choice == 1 ? g_cloudConfig.xpUrls : g_cloudConfig.win7Urls);
+    auto links = std::make_unique<UrlMgr>(cloud.linkRegex);
+    links->SelectList(choice == 1 ? cloud.xpUrls : cloud.win7Urls);
 
-    std::unique_ptr<quorrin_download_mgr> mgr;
+    std::unique_ptr<OpenDownloadMgr> mgr;
     try {
-        mgr = std::make_unique<quorrin_download_mgr>();
+        mgr = std::make_unique<OpenDownloadMgr>(std::move(links), out);
     } catch (const std::exception& failure) {
         std::printf("result=%s\n", failure.what());
         return 1;

@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
+#include "tests/support/OpenDownloadMgr.h"
 #include "skin/GdiOwner.h"
 #include "workflow/CMainDlg.h"
 
@@ -171,7 +171,8 @@ void PrintPhase(const char* name, int count, int paints, int redraws, double sec
 
 class BenchDlg : public CMainDlg {
 public:
-    BenchDlg(int ticks, int changes) : m_ticks(ticks), m_changes(changes) {}
+    BenchDlg(int ticks, int changes)
+        : CMainDlg(CloudConfig{}), m_ticks(ticks), m_changes(changes) {}
 
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD messageMapId) override {
@@ -217,8 +218,8 @@ private:
     // Tick `i` of `count`: the image grows steadily and the rate wanders, so that the bar, the
     // speed and the status text change every time.
     void Tick(int i, int count) {
-        m_pDownloadMgr->downloaded = kTotalBytes / (count + 1) * i;
-        m_pDownloadMgr->average_rate = 200.0 + 150.0 * std::sin(i * 0.37) + (i % 7) * 11.0;
+        m_pManager->downloaded = kTotalBytes / (count + 1) * i;
+        m_pManager->average_rate = 200.0 + 150.0 * std::sin(i * 0.37) + (i % 7) * 11.0;
         OnProgressTick();
         Pump();
     }
@@ -232,9 +233,9 @@ private:
         ShowWindow(m_hWnd, SW_SHOWNORMAL);
         Pump();
         // A manager that never starts its worker: the window reads only its counters.
-        g_urlMgr.SetSavePath("D:\\qbench\\x.qrn");
-        g_urlMgr.SelectList({"http://127.0.0.1:1/x"});
-        auto manager = std::make_unique<quorrin_download_mgr>();
+        auto manager = std::make_unique<OpenDownloadMgr>(MakeLinks({"http://127.0.0.1:1/x"}),
+                                                         "D:\\qbench\\x.qrn");
+        m_pManager = manager.get();
         manager->finished = false;
         manager->total_size = kTotalBytes;
         manager->downloaded = 0;
@@ -275,6 +276,8 @@ private:
         EndDialog(0);
     }
 
+    // The window's manager, with the counters in reach.
+    OpenDownloadMgr* m_pManager = nullptr;
     int m_ticks;
     int m_changes;
     // WM_PAINT messages the window received: proof that the changes reached the screen.

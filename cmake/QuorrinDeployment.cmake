@@ -1,4 +1,4 @@
-# The deployment values: cache variables that app/Deployment.h.in pastes into C string literals.
+# The deployment values: cache variables that base/Deployment.h.in pastes into C string literals.
 # Every configuration checks their form; a release (QUORRIN_RELEASE) has no defaults and refuses
 # values that point back at the building machine, so that a package can never ship aimed at
 # loopback by an oversight.

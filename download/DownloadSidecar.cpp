@@ -1,5 +1,6 @@
 #include "download/DownloadSidecar.h"
 
+#include <boost/filesystem/path.hpp>
 #include <boost/property_tree/ptree.hpp>
 #include <boost/property_tree/xml_parser.hpp>
 #include <cctype>
@@ -42,7 +43,7 @@ bool DigitsWithoutGroups(const std::string& text, std::string& digits) {
 }
 }  // namespace
 
-void WriteSidecar(const std::string& path, std::int64_t fullSize) {
+void WriteSidecar(const boost::filesystem::path& path, std::int64_t fullSize) {
     boost::property_tree::ptree tree;
     tree.put(kSizePath, fullSize);
     std::ostringstream text;
@@ -56,16 +57,21 @@ void WriteSidecar(const std::string& path, std::int64_t fullSize) {
             bytes += '\r';
         bytes += c;
     }
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
     file << bytes;
     file.close();
     if (!file)
-        throw boost::property_tree::xml_parser_error("write error", path, 0);
+        throw boost::property_tree::xml_parser_error("write error", path.string(), 0);
 }
 
-std::int64_t ReadSidecar(const std::string& path) {
+std::int64_t ReadSidecar(const boost::filesystem::path& path) {
+    // Opened through the path itself, so that a folder the ANSI code page cannot spell works.
+    std::ifstream file(path.c_str());
+    if (!file)
+        throw boost::property_tree::xml_parser_error("cannot open file", path.string(), 0);
+    file.imbue(std::locale());
     boost::property_tree::ptree tree;
-    boost::property_tree::read_xml(path, tree, 0, std::locale());
+    boost::property_tree::read_xml(file, tree, 0);
     try {
         return tree.get<std::int64_t>(kSizePath);
     } catch (const boost::property_tree::ptree_bad_data&) {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "download/AnsiText.h"
+#include "base/AnsiText.h"
 
 namespace texts {
 

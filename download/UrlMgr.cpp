@@ -4,9 +4,9 @@
 #include <boost/regex.hpp>
 #include <boost/thread/thread.hpp>
 #include <stdexcept>
+#include <utility>
 
 #include "Deployment.h"
-#include "app/CloudConfig.h"
 #include "download/EngineTexts.h"
 
 namespace {
@@ -19,18 +19,8 @@ bool IsCloudDriveLink(const std::string& url) {
     return url.find(deployment::kCloudDomain) != std::string::npos;
 }
 
-UrlMgr::UrlMgr(PageFetcher fetch) : fetch_page(std::move(fetch)) {}
-
-void UrlMgr::SetSavePath(const std::string& path) {
-    const auto slash = path.rfind('\\');
-    if (slash == std::string::npos) {
-        save_dir.clear();
-        save_name = path;
-        return;
-    }
-    save_dir = path.substr(0, slash + 1);
-    save_name = path.substr(slash + 1);
-}
+UrlMgr::UrlMgr(std::string linkRegex, PageFetcher fetch)
+    : link_regex(std::move(linkRegex)), fetch_page(std::move(fetch)) {}
 
 void UrlMgr::SelectList(const std::deque<std::string>& list) {
     urls = list;
@@ -50,7 +40,7 @@ std::string UrlMgr::GetUrl(bool advance) {
         return urls.front();
     }
     // Compiled first so that an invalid expression fails before any page is fetched.
-    const boost::regex expression(g_cloudConfig.linkRegex);
+    const boost::regex expression(link_regex);
     const std::string page = fetch_page(urls.front());
     // A page cut short by a stop says nothing about the link: keep the list as it is.
     boost::this_thread::interruption_point();

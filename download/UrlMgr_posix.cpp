@@ -1,13 +1,11 @@
-// The link list's default away from Windows: share pages fetched through libcurl, and the
-// process-wide instance built on it.
+// The link list's default away from Windows: share pages fetched through libcurl.
 #include <curl/curl.h>
 
 #include <boost/thread/thread.hpp>
 #include <memory>
+#include <utility>
 
 #include "download/UrlMgr.h"
-
-UrlMgr g_urlMgr;
 
 namespace {
 
@@ -44,4 +42,4 @@ std::string FetchWithCurl(const std::string& url) {
 
 }  // namespace
 
-UrlMgr::UrlMgr() : fetch_page(FetchWithCurl) {}
+UrlMgr::UrlMgr(std::string linkRegex) : UrlMgr(std::move(linkRegex), FetchWithCurl) {}

@@ -1,12 +1,10 @@
-// The link list's platform default: share pages fetched through WinINet, and the process-wide
-// instance built on it.
+// The link list's platform default: share pages fetched through WinINet.
 #include <boost/thread/thread.hpp>
 #include <sstream>
+#include <utility>
 
-#include "app/HttpGet.h"
+#include "base/HttpGet.h"
 #include "download/UrlMgr.h"
-
-UrlMgr g_urlMgr;
 
 namespace {
 // On the download thread a stop interrupts it: the page fetch then ends at once.
@@ -17,4 +15,4 @@ std::string FetchWithHttpGet(const std::string& url) {
 }
 }  // namespace
 
-UrlMgr::UrlMgr() : fetch_page(FetchWithHttpGet) {}
+UrlMgr::UrlMgr(std::string linkRegex) : UrlMgr(std::move(linkRegex), FetchWithHttpGet) {}

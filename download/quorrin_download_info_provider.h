@@ -1,4 +1,4 @@
-// Where the download manager takes its links from and where it stores the image.
+// Where the download manager takes its links from.
 #pragma once
 
 #include <string>
@@ -9,7 +9,4 @@ public:
     // The link to use; with `advance` the current link is dropped first. Throws
     // std::runtime_error when no link is left.
     virtual std::string GetUrl(bool advance) = 0;
-    // Directory of the image, ending in a backslash (ANSI code page).
-    virtual std::string GetSaveDir() = 0;
-    virtual std::string GetSaveName() = 0;
 };

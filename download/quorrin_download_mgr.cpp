@@ -9,16 +9,15 @@
 #include <stdexcept>
 
 #include "Deployment.h"
+#include "base/UserAgent.h"
 #include "download/DownloadDecisions.h"
 #include "download/DownloadSidecar.h"
 #include "download/EngineTexts.h"
-#include "download/UrlMgr.h"
 
 namespace fs = boost::filesystem;
 using Clock = quorrin_download_mgr::Clock;
 
 namespace {
-constexpr char kUserAgent[] = "Opera/9.27 (Windows NT 5.2; U; zh-cn) ";
 // Under Wine every socket read is expensive: the largest receive buffer libcurl takes.
 constexpr long kReceiveBuffer = 512 * 1024;
 // The image stream's buffer: large writes, few system calls.
@@ -31,6 +30,14 @@ std::int64_t MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
 size_t Discard(char*, size_t size, size_t count, void*) {
     return size * count;
 }
+
+// A failure of the worker that knows how the download ended.
+class download_failure : public std::runtime_error {
+public:
+    download_failure(DownloadOutcome how, const std::string& text)
+        : std::runtime_error(text), outcome(how) {}
+    DownloadOutcome outcome;
+};
 }  // namespace
 
 struct quorrin_download_mgr::write_context {
@@ -47,14 +54,15 @@ struct quorrin_download_mgr::write_context {
         file->close();
         file->clear();
         file->rdbuf()->pubsetbuf(buffer, kFileBuffer);
-        file->open(mgr->file_path, std::ios::binary | mode);
+        file->open(mgr->file_path.c_str(), std::ios::binary | mode);
     }
 };
 
-quorrin_download_mgr::quorrin_download_mgr() : provider(&g_urlMgr) {
+quorrin_download_mgr::quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
+                                           const fs::path& target)
+    : file_path(target), sidecar_path(target), provider(std::move(links)) {
+    sidecar_path += ".cfg";
     url = provider->GetUrl(false);
-    file_path = provider->GetSaveDir() + provider->GetSaveName();
-    sidecar_path = file_path + ".cfg";
     if (curl.get() == nullptr) {
         throw std::runtime_error("curl_easy_init");
     }
@@ -87,6 +95,11 @@ void quorrin_download_mgr::Start() {
     }
 }
 
+void quorrin_download_mgr::Fail(DownloadOutcome how, std::string text) {
+    outcome = how;
+    error_text = std::move(text);
+}
+
 boost::thread quorrin_download_mgr::LaunchWorker() {
     return boost::thread(&quorrin_download_mgr::Run, this);
 }
@@ -117,7 +130,10 @@ std::int64_t quorrin_download_mgr::QueryRemoteSize() {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProbeInfo);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
     if (curl_easy_perform(h) != CURLE_OK) {
-        throw std::runtime_error(stop_requested ? texts::UserStop() : texts::ProbeFailed());
+        if (stop_requested) {
+            throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+        }
+        throw download_failure(DownloadOutcome::Unreachable, texts::ProbeFailed());
     }
     long status = 0;
     curl_off_t length = -1;
@@ -160,20 +176,20 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             break;
         case ResumeAction::Restart:
             downloaded = 0;
-            if (!provider->GetSaveDir().empty()) {
-                fs::create_directories(provider->GetSaveDir());
+            if (file_path.has_parent_path()) {
+                fs::create_directories(file_path.parent_path());
             }
             // The old bytes go before the new record is written: a record never vouches for
             // bytes of another size's image, even after a crash between the two.
             context.OpenImage(std::ios::trunc);
             if (!*context.file) {
-                throw std::runtime_error(texts::LocalFileFailed());
+                throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
             }
             WriteSidecar(sidecar_path, total_size);
             break;
     }
     if (!*context.file) {
-        throw std::runtime_error(texts::LocalFileFailed());
+        throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
     }
     return true;
 }
@@ -187,13 +203,15 @@ void quorrin_download_mgr::Run() {
     try {
         CURLcode result = CURLE_OK;
         do {
+            outcome = DownloadOutcome::Pending;
             error_text.clear();
             boost::this_thread::interruption_point();
             total_size = QueryRemoteSize();
             if (total_size < kMinRemoteSize) {
-                throw std::runtime_error(texts::NoFileSize());
+                throw download_failure(DownloadOutcome::Refused, texts::NoFileSize());
             }
             if (!PrepareImage(context)) {
+                outcome = DownloadOutcome::Done;
                 finished = true;
                 return;
             }
@@ -233,33 +251,44 @@ void quorrin_download_mgr::Run() {
             boost::this_thread::interruption_point();
             result = curl_easy_perform(h);
             idle_attempts += 1;
-            if (error_text == texts::ZeroRate()) {
+            if (outcome == DownloadOutcome::Stalled) {
                 // Everything received so far goes to disk before the next size check.
                 file.close();
-                url = provider->GetUrl(AdvanceLink(idle_attempts));
+                try {
+                    url = provider->GetUrl(AdvanceLink(idle_attempts));
+                } catch (const std::exception& noLink) {
+                    // The link stalled and no other one can be had: the provider's text says why.
+                    throw download_failure(DownloadOutcome::Stalled, noLink.what());
+                }
             }
-        } while (result != CURLE_OK && error_text == texts::ZeroRate());
+        } while (result != CURLE_OK && outcome == DownloadOutcome::Stalled);
 
         file.close();
         if (result == CURLE_OK) {
             if (file.fail()) {
-                error_text = texts::LocalFileFailed();
+                Fail(DownloadOutcome::LocalError, texts::LocalFileFailed());
             } else {
                 const auto stored = static_cast<std::int64_t>(fs::file_size(file_path));
                 if (stored != total_size) {
-                    error_text = texts::SizeMismatch(stored, total_size);
+                    Fail(DownloadOutcome::Refused, texts::SizeMismatch(stored, total_size));
+                } else {
+                    outcome = DownloadOutcome::Done;
                 }
             }
-        } else if (error_text.empty()) {
-            error_text = texts::TransferFailed(curl_easy_strerror(result));
+        } else if (outcome == DownloadOutcome::Pending) {
+            Fail(DownloadOutcome::Unreachable, texts::TransferFailed(curl_easy_strerror(result)));
         }
-    } catch (const std::exception& failure) {
+    } catch (const download_failure& failure) {
         file.close();
-        error_text = failure.what();
+        Fail(failure.outcome, failure.what());
+    } catch (const std::exception& failure) {
+        // What is left are the file system's and the resume record's own errors.
+        file.close();
+        Fail(DownloadOutcome::LocalError, failure.what());
     } catch (const boost::thread_interrupted&) {
         // A stop seen between requests ends like one seen during a transfer.
         file.close();
-        error_text = texts::UserStop();
+        Fail(DownloadOutcome::Stopped, texts::UserStop());
     }
     finished = true;
 }
@@ -284,7 +313,7 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
     }
     mgr.attempt_bytes += static_cast<double>(n);
     if (mgr.stop_requested) {
-        mgr.error_text = texts::UserStop();
+        mgr.Fail(DownloadOutcome::Stopped, texts::UserStop());
         return 0;
     }
     if (!context.body_checked) {
@@ -303,29 +332,30 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
                 context.OpenImage(std::ios::trunc);
                 break;
             case BodyAction::Refuse:
-                mgr.error_text = status == 200 ? texts::NotTheRest() : texts::BadStatus(status);
+                mgr.Fail(DownloadOutcome::Refused,
+                         status == 200 ? texts::NotTheRest() : texts::BadStatus(status));
                 return 0;
         }
     }
     mgr.interval_bytes += static_cast<double>(n);
     if (!context.file->is_open() || !*context.file) {
-        mgr.error_text = texts::LocalFileFailed();
+        mgr.Fail(DownloadOutcome::LocalError, texts::LocalFileFailed());
         return 0;
     }
     if (mgr.downloaded + static_cast<std::int64_t>(n) > mgr.total_size) {
-        mgr.error_text = texts::TooMuchData();
+        mgr.Fail(DownloadOutcome::Refused, texts::TooMuchData());
         return 0;
     }
     context.file->write(data, static_cast<std::streamsize>(n));
     if (!*context.file) {
-        mgr.error_text = texts::LocalFileFailed();
+        mgr.Fail(DownloadOutcome::LocalError, texts::LocalFileFailed());
         return 0;
     }
     mgr.downloaded += static_cast<std::int64_t>(n);
     const Clock::time_point now = Clock::now();
     mgr.average_rate = RateOver(mgr.attempt_bytes, MicrosecondsBetween(mgr.attempt_start, now));
     if (mgr.Sample(now)) {
-        mgr.error_text = texts::ZeroRate();
+        mgr.Fail(DownloadOutcome::Stalled, texts::ZeroRate());
         return 0;
     }
     return n;
@@ -351,12 +381,12 @@ int quorrin_download_mgr::OnTransferInfo(void* userdata, curl_off_t, curl_off_t,
     auto& context = *static_cast<write_context*>(userdata);
     quorrin_download_mgr& mgr = *context.mgr;
     if (mgr.stop_requested) {
-        mgr.error_text = texts::UserStop();
+        mgr.Fail(DownloadOutcome::Stopped, texts::UserStop());
         return 1;
     }
     // A connection that delivers nothing is sampled here, as a zero rate.
     if (mgr.Sample(Clock::now())) {
-        mgr.error_text = texts::ZeroRate();
+        mgr.Fail(DownloadOutcome::Stalled, texts::ZeroRate());
         return 1;
     }
     return 0;

@@ -5,12 +5,15 @@
 #include <curl/curl.h>
 
 #include <atomic>
-#include <chrono>
+#include <boost/filesystem/path.hpp>
 #include <boost/thread.hpp>
+#include <chrono>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "download/DownloadDecisions.h"
+#include "download/DownloadOutcome.h"
 #include "download/quorrin_download_info_provider.h"
 
 // Owns one libcurl easy handle.
@@ -37,8 +40,13 @@ private:
 
 class quorrin_download_mgr {
 public:
-    // Takes the first link from the process-wide UrlMgr (may fetch a share page and may throw).
-    quorrin_download_mgr();
+    // Intervals are measured on a clock that no time sync or clock change can move back.
+    using Clock = std::chrono::steady_clock;
+
+    // Takes the first link from `links` at once (may fetch a share page and may throw); the image
+    // is stored at `target`, its resume record beside it.
+    quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
+                         const boost::filesystem::path& target);
     virtual ~quorrin_download_mgr();
     quorrin_download_mgr(const quorrin_download_mgr&) = delete;
     quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
@@ -50,15 +58,20 @@ public:
     void StopAndWait();
     // Megabytes stored, megabytes in all, and the speed figure shown as kilobytes per second.
     void QueryProgress(double& downloaded_mb, double& total_mb, double& speed) const;
+    // True before Start and once the worker has ended.
+    bool IsFinished() const { return finished; }
+    // Read only once IsFinished: the worker writes both before it sets `finished`.
+    DownloadOutcome Outcome() const { return outcome; }
+    // Empty exactly when the outcome is Done.
+    const std::string& ErrorText() const { return error_text; }
 
+protected:
     // The window reads the counters and rates below while the worker writes them; they feed
     // the display only, so each is atomic on its own and no lock ties them together.
     double interval_bytes = 0;
     std::atomic<double> current_rate{0};
     double attempt_bytes = 0;
     std::atomic<double> average_rate{0};
-    // Intervals are measured on a clock that no time sync or clock change can move back.
-    using Clock = std::chrono::steady_clock;
     Clock::time_point attempt_start;
     // Consecutive zero-rate samples of the current attempt; the attempt gives up at the limit.
     std::int32_t zero_rate_count = 0;
@@ -67,21 +80,23 @@ public:
     std::atomic<bool> stop_requested{false};
     std::atomic<std::int64_t> downloaded{0};
     std::atomic<std::int64_t> total_size{0};
-    // Written by the worker before it sets `finished`; empty after `finished` means complete.
+    DownloadOutcome outcome = DownloadOutcome::Pending;
     std::string error_text;
     std::string url;
-    std::string file_path;
-    std::string sidecar_path;
+    boost::filesystem::path file_path;
+    boost::filesystem::path sidecar_path;
     std::atomic<bool> finished{true};
     CurlEasy curl;
     boost::thread worker;
-    quorrin_download_info_provider* provider;
+    std::unique_ptr<quorrin_download_info_provider> provider;
     Clock::time_point last_sample;
 
+private:
     struct write_context;
 
-private:
     void Run();
+    // Records how the download ended and the text that tells the user.
+    void Fail(DownloadOutcome how, std::string text);
     std::int64_t QueryRemoteSize();
     // One attempt's resume decision; false when the image is already complete.
     bool PrepareImage(write_context& context);

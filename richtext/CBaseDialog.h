@@ -8,8 +8,8 @@
 
 #include <string>
 
-#include "richtext/CIndirectDialog.h"
-#include "richtext/CMemDlgTemplate.h"
+#include "skin/CIndirectDialog.h"
+#include "skin/CMemDlgTemplate.h"
 #include "richtext/CSomTextButton.h"
 #include "richtext/CSomTextWnd.h"
 #include "skin/CSomButton3.h"

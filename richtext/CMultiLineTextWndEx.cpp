@@ -4,7 +4,7 @@
 #include "richtext/LineBreaker.h"
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
-#include "richtext/TextDrawState.h"
+#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 

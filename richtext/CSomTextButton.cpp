@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "richtext/GdiTextMeasurer.h"
-#include "richtext/TextDrawState.h"
+#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"

@@ -6,7 +6,7 @@
 #include "richtext/LinkTarget.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/SingleLineLayout.h"
-#include "richtext/TextDrawState.h"
+#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"

@@ -1,11 +1,11 @@
 #include "workflow/CMainDlg.h"
 
 #include "Deployment.h"
-#include "app/CenterOnWorkArea.h"
-#include "app/CloudConfig.h"
-#include "download/DebugLog.h"
+#include "base/CenterOnWorkArea.h"
+#include "base/DebugLog.h"
 #include "download/UrlMgr.h"
-#include "richtext/CWarnDialog.h"
+#include "download/quorrin_download_mgr.h"
+#include "workflow/CWarnDialog.h"
 #include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 #include "workflow/InstallerHandoff.h"
@@ -35,7 +35,7 @@ int Width(const CSomWnd& w) {
 
 }  // namespace
 
-CMainDlg::CMainDlg() = default;
+CMainDlg::CMainDlg(const CloudConfig& config) : m_config(config) {}
 
 // The worker is stopped and waited for by its manager's destructor; the tray icon goes with the
 // tray base.
@@ -347,12 +347,13 @@ void CMainDlg::OnStart() {
     m_status.SetText(main_texts::kStatusWaiting);
     m_step.SetImage(1, &SkinImages::Step());
     try {
-        g_urlMgr.SetSavePath(ToAnsi(m_szImagePath));
+        auto links = std::make_unique<UrlMgr>(m_config.linkRegex);
         if (m_nChoice == kChoiceXp)
-            g_urlMgr.SelectList(g_cloudConfig.xpUrls);
+            links->SelectList(m_config.xpUrls);
         else if (m_nChoice == kChoiceWin7)
-            g_urlMgr.SelectList(g_cloudConfig.win7Urls);
-        m_pDownloadMgr = std::make_unique<quorrin_download_mgr>();
+            links->SelectList(m_config.win7Urls);
+        m_pDownloadMgr = std::make_unique<quorrin_download_mgr>(
+            std::move(links), boost::filesystem::path(m_szImagePath));
         m_pDownloadMgr->Start();
         SetTimer(m_hWnd, TIMER_PROGRESS, kProgressPeriod, nullptr);
     } catch (const std::exception& failure) {
@@ -373,11 +374,11 @@ void CMainDlg::OnProgressTick() {
         KillTimer(m_hWnd, TIMER_PROGRESS);
         return;
     }
-    if (m_pDownloadMgr->finished) {
-        if (!m_pDownloadMgr->error_text.empty())
-            ShowFailure();
-        else
+    if (m_pDownloadMgr->IsFinished()) {
+        if (m_pDownloadMgr->Outcome() == DownloadOutcome::Done)
             CompleteHandoff();
+        else
+            ShowFailure();
         return;
     }
     double d = 0;
@@ -393,7 +394,7 @@ void CMainDlg::OnProgressTick() {
 
 void CMainDlg::ShowFailure() {
     KillTimer(m_hWnd, TIMER_PROGRESS);
-    const std::string text = m_pDownloadMgr->error_text;
+    const std::string text = m_pDownloadMgr->ErrorText();
     MessageBoxA(m_hWnd, text.c_str(), ToAnsi(main_texts::kFailureCaption).c_str(), MB_OK);
     // The process ends without its window's clean-up; its icon must not stay behind as a dead
     // one in the notification area.

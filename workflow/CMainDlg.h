@@ -8,9 +8,9 @@
 #include <memory>
 #include <string>
 
-#include "download/quorrin_download_mgr.h"
-#include "richtext/CIndirectDialog.h"
-#include "richtext/CMemDlgTemplate.h"
+#include "base/CloudConfig.h"
+#include "skin/CIndirectDialog.h"
+#include "skin/CMemDlgTemplate.h"
 #include "richtext/CSomTextWnd.h"
 #include "skin/CSomButton4.h"
 #include "skin/CSomImageWnd.h"
@@ -18,6 +18,8 @@
 #include "skin/CSomWndManager.h"
 #include "workflow/CTrayIconImpl.h"
 #include "workflow/SystemProbe.h"
+
+class quorrin_download_mgr;
 
 class CMainDlg : public CIndirectDialog, public CTrayIconImpl<CMainDlg>, public CSomWndManager {
 public:
@@ -32,7 +34,8 @@ public:
         ID_MINI_INSTALL = 1025,
     };
 
-    CMainDlg();
+    // The image links come from `config`, which the window keeps for its whole life.
+    explicit CMainDlg(const CloudConfig& config);
     ~CMainDlg() override;
 
     using CIndirectDialog::m_hWnd;
@@ -107,5 +110,6 @@ private:
     void Hide();
     bool InZone(const POINT& pt, const CSomWnd& a, const CSomWnd& b, const CSomWnd& c) const;
 
+    const CloudConfig m_config;
     CMemDlgTemplate m_template;
 };

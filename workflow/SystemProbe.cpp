@@ -2,7 +2,7 @@
 
 #include <shlwapi.h>
 
-#include "download/DebugLog.h"
+#include "base/DebugLog.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <string>
 
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 #include "app/FetchConfig.h"
-#include "app/HttpGet.h"
+#include "base/HttpGet.h"
 #include "tests/app/ConfigCases.h"
 #include "tests/support/TestEnv.h"
 
@@ -72,9 +72,9 @@ TEST(FetchConfig, TheEnvironmentNamesTheHostOnlyWhenItIsAPlainHost) {
     std::fclose(file);
     const std::string host = testenv::ServerUrl().substr(7);
     SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", host.c_str());
-    g_cloudConfig = CloudConfig{};
-    EXPECT_TRUE(FetchConfig()) << host;
-    EXPECT_EQ(g_cloudConfig.xpUrls, std::deque<std::string>{"http://h/xp"});
+    CloudConfig config;
+    EXPECT_TRUE(FetchConfig(config)) << host;
+    EXPECT_EQ(config.xpUrls, std::deque<std::string>{"http://h/xp"});
     SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", nullptr);
 }
 

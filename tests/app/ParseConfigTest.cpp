@@ -2,7 +2,7 @@
 
 #include <sstream>
 
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 #include "tests/app/ConfigCases.h"
 
 namespace {

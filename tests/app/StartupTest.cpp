@@ -13,7 +13,8 @@
 #include "app/EntryGuard.h"
 #include "app/InstanceMutex.h"
 #include "app/Startup.h"
-#include "download/DebugLog.h"
+#include "base/DebugLog.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/JoiningThread.h"
 #include "tests/support/MessageBoxProbe.h"
 #include "tests/support/PipedProcess.h"
@@ -30,11 +31,11 @@ bool NotAdmin() {
 bool Admin() {
     return true;
 }
-bool CountFetch() {
+bool CountFetch(CloudConfig&) {
     ++g_fetches;
     return true;
 }
-int CountRun() {
+int CountRun(const CloudConfig&) {
     ++g_runs;
     return 0;
 }
@@ -87,10 +88,10 @@ TEST_F(StartupTest, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
     EXPECT_EQ(g_runs, 0);
 }
 
-bool FetchThrowsStandard() {
+bool FetchThrowsStandard(CloudConfig&) {
     throw std::runtime_error("the INI reader gave up");
 }
-bool FetchThrowsOther() {
+bool FetchThrowsOther(CloudConfig&) {
     throw 42;
 }
 int StartWithStandardException() {
@@ -105,8 +106,7 @@ int StartThatCannotCreateTheWindow() {
 
 // The log's bytes as they are on disk, where the text-mode file ends each line with CR LF.
 std::string LogContent() {
-    std::ifstream log("debug.log", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
+    return ReadBytes("debug.log");
 }
 
 TEST_F(StartupTest, AnExceptionThatEscapesStartUpIsLoggedAndEndsTheRunWithAFailureCode) {

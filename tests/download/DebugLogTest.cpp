@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "download/DebugLog.h"
+#include "base/DebugLog.h"
 #include "tests/support/FileBytes.h"
 
 namespace {

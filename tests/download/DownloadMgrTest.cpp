@@ -13,11 +13,11 @@
 #include <string>
 #include <thread>
 
-#include "app/CloudConfig.h"
 #include "app/UserLocale.h"
 #include "download/DownloadSidecar.h"
-#include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
+#include "tests/support/FileBytes.h"
+#include "tests/support/OpenDownloadMgr.h"
 #include "tests/support/TestEnv.h"
 
 namespace {
@@ -27,19 +27,12 @@ namespace fs = boost::filesystem;
 constexpr std::int64_t kMiB = 1048576;
 const char kUserStop[] = "\xd3\xc3\xbb\xa7\xd6\xd0\xb6\xcf\xcf\xc2\xd4\xd8!";
 const char kNoSize[] = "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xce\xc4\xbc\xfe\xb4\xf3\xd0\xa1";
+const char kNoLinkLeft[] =
+    "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xd3\xd0\xd0\xa7\xc1\xb4\xbd\xd3\xa3\xac "
+    "\xc1\xb4\xbd\xd3\xd2\xd1\xb3\xa2\xca\xd4\xcd\xea!";
 const char kProbeFailed[] =
     "\xc1\xac\xbd\xd3\xb3\xf6\xb4\xed\xbb\xf2\xb3\xac\xca\xb1, "
     "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xcf\xc2\xd4\xd8\xce\xc4\xbc\xfe\xb4\xf3\xd0\xa1";
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path.string(), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path.string(), std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // Bytes that show a shifted or repeated block: no period short of the whole file.
 std::string Pattern(std::int64_t size) {
@@ -75,24 +68,24 @@ int Count(const std::string& text, const std::string& part) {
 struct Outcome {
     std::string error;
     std::string requests;
+    DownloadOutcome how;
 };
 
 // Runs one download of `links` into `image` as the window does; `prepare` may adjust the manager.
 template <typename Prepare>
 Outcome Download(const std::deque<std::string>& links, const fs::path& image, Prepare prepare) {
     testenv::Fetch(testenv::ServerUrl() + "/__reset");
-    g_urlMgr.SetSavePath(image.string());
-    g_urlMgr.SelectList(links);
-    quorrin_download_mgr mgr;
+    OpenDownloadMgr mgr(MakeLinks(links), image);
     prepare(mgr);
     mgr.Start();
     mgr.worker.join();
     EXPECT_TRUE(mgr.finished);
-    return {mgr.error_text, RequestLog()};
+    EXPECT_EQ(mgr.error_text.empty(), mgr.Outcome() == DownloadOutcome::Done) << mgr.error_text;
+    return {mgr.error_text, RequestLog(), mgr.Outcome()};
 }
 
 Outcome Download(const std::deque<std::string>& links, const fs::path& image) {
-    return Download(links, image, [](quorrin_download_mgr&) {});
+    return Download(links, image, [](OpenDownloadMgr&) {});
 }
 
 const fs::path kRoot = "D:\\dl";
@@ -187,20 +180,25 @@ TEST_F(DownloadMgrTest, ServerFaults) {
         size_t stored;      // bytes of the image before the run (with a matching record)
         std::string error;  // "" success; "*" any non-empty text
         size_t kept;        // bytes of the served file's head in the image after a failure
+        DownloadOutcome how;
     };
+    constexpr auto kDone = DownloadOutcome::Done;
+    constexpr auto kRefused = DownloadOutcome::Refused;
+    constexpr auto kUnreachable = DownloadOutcome::Unreachable;
     const Case cases[] = {
-        {"server ignores Range and sends 200", "?mode=norange", size_t(kMiB), "", 0},
-        {"redirect chain", "?mode=redirect&hops=3", 1000, "", 0},
-        {"too many redirects", "?mode=redirect&hops=9", 1000, kProbeFailed, 1000},
-        {"slow trickle", "?mode=pieces&size=65536&delay_ms=2", 0, "", 0},
-        {"a page instead of the rest", "?mode=status_get&code=200", 1000, "*", 1000},
-        {"404 error page on the transfer", "?mode=status_get&code=404", 1000, "*", 1000},
-        {"416 on the transfer", "?mode=status_get&code=416", 1000, "*", 1000},
-        {"500 on the probe", "?mode=status&code=500", 1000, kNoSize, 1000},
-        {"drop mid-body", "?mode=drop&after=300000", 0, "*", 300000},
-        {"probe announces more than is sent", "?mode=wronglength&size=3000000", 0, "*", 0},
-        {"no length at all", "?mode=nolength", 1000, kNoSize, 1000},
-        {"connection closed at once", "?mode=close", 1000, kProbeFailed, 1000},
+        {"server ignores Range and sends 200", "?mode=norange", size_t(kMiB), "", 0, kDone},
+        {"redirect chain", "?mode=redirect&hops=3", 1000, "", 0, kDone},
+        {"too many redirects", "?mode=redirect&hops=9", 1000, kProbeFailed, 1000, kUnreachable},
+        {"slow trickle", "?mode=pieces&size=65536&delay_ms=2", 0, "", 0, kDone},
+        {"a page instead of the rest", "?mode=status_get&code=200", 1000, "*", 1000, kRefused},
+        {"404 error page on the transfer", "?mode=status_get&code=404", 1000, "*", 1000, kRefused},
+        {"416 on the transfer", "?mode=status_get&code=416", 1000, "*", 1000, kRefused},
+        {"500 on the probe", "?mode=status&code=500", 1000, kNoSize, 1000, kRefused},
+        {"drop mid-body", "?mode=drop&after=300000", 0, "*", 300000, kUnreachable},
+        {"probe announces more than is sent", "?mode=wronglength&size=3000000", 0, "*", 0,
+         kRefused},
+        {"no length at all", "?mode=nolength", 1000, kNoSize, 1000, kRefused},
+        {"connection closed at once", "?mode=close", 1000, kProbeFailed, 1000, kUnreachable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -212,6 +210,7 @@ TEST_F(DownloadMgrTest, ServerFaults) {
             WriteBytes(image, content.substr(0, c.stored));
         }
         const Outcome outcome = Download({url + c.query}, image);
+        EXPECT_EQ(outcome.how, c.how);
         if (c.error.empty()) {
             EXPECT_EQ(outcome.error, "");
             EXPECT_EQ(ReadBytes(image), content);
@@ -249,7 +248,7 @@ TEST_F(DownloadMgrTest, SizeLimitAndUnreachableServer) {
         << "only a zero-rate give-up changes link";
 }
 
-void OneZeroSampleStalls(quorrin_download_mgr& mgr) {
+void OneZeroSampleStalls(OpenDownloadMgr& mgr) {
     mgr.zero_rate_limit = 1;
 }
 
@@ -272,6 +271,12 @@ TEST_F(DownloadMgrTest, ZeroRateGiveUpChangesLinkOnlyAfterAnIdleRetry) {
     EXPECT_EQ(ReadBytes(image), content);
     EXPECT_NE(stalls.requests.find("\"range\": \"bytes=1048576-\""), std::string::npos);
     EXPECT_NE(stalls.requests.find("\"range\": \"bytes=2097152-\""), std::string::npos);
+
+    // A link that stays silent through its retry, with none behind it, ends the download.
+    fs::remove_all(image.parent_path());
+    const Outcome none = Download({silent}, image, OneZeroSampleStalls);
+    EXPECT_EQ(none.how, DownloadOutcome::Stalled);
+    EXPECT_EQ(none.error, kNoLinkLeft);
 }
 
 // Pauses each shorter than the limit, however many, are no stall: one request fetches it all.
@@ -279,7 +284,7 @@ TEST_F(DownloadMgrTest, ShortPausesAddUpToNoStall) {
     const fs::path image = kRoot / "pauses" / "image.qrn";
     fs::remove_all(image.parent_path());
     const Outcome outcome = Download({url + "?mode=pieces&size=500000&delay_ms=3500"}, image,
-                                     [](quorrin_download_mgr& mgr) { mgr.zero_rate_limit = 2; });
+                                     [](OpenDownloadMgr& mgr) { mgr.zero_rate_limit = 2; });
     EXPECT_EQ(outcome.error, "");
     EXPECT_EQ(ReadBytes(image), content);
     EXPECT_EQ(Count(outcome.requests, "\"GET\""), 1) << outcome.requests;
@@ -313,12 +318,9 @@ TEST_F(DownloadMgrTest, StopEndsASharePageFetch) {
     share.replace(share.find("127.0.0.1"), 9, "localhost");
     share += "/__echo?mode=late_silent&answers=1&seconds=30&body=" +
              testenv::UrlEncode("<a href=\"" + stalled + "\">");
-    const std::string savedRegex = g_cloudConfig.linkRegex;
-    g_cloudConfig.linkRegex = "http://127\\S+seconds=30";
     testenv::Fetch(testenv::ServerUrl() + "/__reset");
-    g_urlMgr.SetSavePath(image.string());
-    g_urlMgr.SelectList({share});
-    auto mgr = std::make_unique<quorrin_download_mgr>();
+    auto mgr =
+        std::make_unique<OpenDownloadMgr>(MakeLinks({share}, "http://127\\S+seconds=30"), image);
     OneZeroSampleStalls(*mgr);
     mgr->Start();
     // The stalled transfer gives up after one sample and the link's page is fetched again.
@@ -332,17 +334,20 @@ TEST_F(DownloadMgrTest, StopEndsASharePageFetch) {
     EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(3));
     EXPECT_TRUE(mgr->finished);
     EXPECT_EQ(mgr->error_text, kUserStop);
-    g_cloudConfig.linkRegex = savedRegex;
+    EXPECT_EQ(mgr->Outcome(), DownloadOutcome::Stopped);
 }
 
 // A manager whose worker thread cannot be made, as when the system is out of resources.
-class NoThreadMgr : public quorrin_download_mgr {
+class NoThreadMgr : public OpenDownloadMgr {
+public:
+    using OpenDownloadMgr::OpenDownloadMgr;
+
+private:
     boost::thread LaunchWorker() override { throw boost::thread_resource_error(); }
 };
 
 TEST_F(DownloadMgrTest, AStartWithoutAThreadStaysFinished) {
-    g_urlMgr.SelectList({url});
-    NoThreadMgr mgr;
+    NoThreadMgr mgr(MakeLinks({url}), kRoot / "nothread" / "image.qrn");
     EXPECT_THROW(mgr.Start(), boost::thread_resource_error);
     EXPECT_TRUE(mgr.finished);
 }
@@ -353,11 +358,15 @@ TEST_F(DownloadMgrTest, LocalFailuresEndWithAText) {
     fs::remove_all(base);
     // The image's directory is taken by a file.
     WriteBytes(base / "blocked", "a file");
-    EXPECT_NE(Download({url}, base / "blocked" / "image.qrn").error, "");
+    const Outcome blocked = Download({url}, base / "blocked" / "image.qrn");
+    EXPECT_NE(blocked.error, "");
+    EXPECT_EQ(blocked.how, DownloadOutcome::LocalError);
     EXPECT_EQ(ReadBytes(base / "blocked"), "a file");
     // The image's path is a directory: its size cannot be read, and it cannot be opened.
     fs::create_directories(base / "isdir" / "image.qrn");
-    EXPECT_NE(Download({url}, base / "isdir" / "image.qrn").error, "");
+    const Outcome isDir = Download({url}, base / "isdir" / "image.qrn");
+    EXPECT_NE(isDir.error, "");
+    EXPECT_EQ(isDir.how, DownloadOutcome::LocalError);
     EXPECT_TRUE(fs::is_directory(base / "isdir" / "image.qrn"));
 }
 
@@ -376,9 +385,7 @@ TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
         SCOPED_TRACE(c.name);
         const fs::path image = kRoot / "stop" / c.name / "image.qrn";
         fs::remove_all(image.parent_path());
-        g_urlMgr.SetSavePath(image.string());
-        g_urlMgr.SelectList({url + c.query});
-        auto mgr = std::make_unique<quorrin_download_mgr>();
+        auto mgr = std::make_unique<OpenDownloadMgr>(MakeLinks({url + c.query}), image);
         mgr->Start();
         std::this_thread::sleep_for(std::chrono::milliseconds(1500));
         const auto asked = std::chrono::steady_clock::now();
@@ -388,6 +395,7 @@ TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
         EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
         EXPECT_TRUE(mgr->finished);
         EXPECT_EQ(mgr->error_text, kUserStop);
+        EXPECT_EQ(mgr->Outcome(), DownloadOutcome::Stopped);
         mgr.reset();
         if (c.kept > 0) {
             EXPECT_EQ(ReadBytes(image), content.substr(0, c.kept)) << "what arrived is kept";
@@ -401,9 +409,8 @@ TEST_F(DownloadMgrTest, StopOnASilentConnectionWithinAboutASecond) {
 TEST_F(DownloadMgrTest, DeletingARunningManagerStopsAndWaitsForItsWorker) {
     const fs::path image = kRoot / "deleted" / "image.qrn";
     fs::remove_all(image.parent_path());
-    g_urlMgr.SetSavePath(image.string());
-    g_urlMgr.SelectList({url + "?mode=pieces&size=4096&delay_ms=50"});
-    auto mgr = std::make_unique<quorrin_download_mgr>();
+    auto mgr = std::make_unique<OpenDownloadMgr>(
+        MakeLinks({url + "?mode=pieces&size=4096&delay_ms=50"}), image);
     mgr->Start();
     for (int i = 0; i < 100 && mgr->downloaded == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
@@ -436,9 +443,7 @@ TEST_F(DownloadMgrTest, RatesAndStallsIgnoreTheLocalClockGoingBack) {
     ScopedTimeZone zone("QRN0");
     const fs::path image = kRoot / "clock" / "image.qrn";
     fs::remove_all(image.parent_path());
-    g_urlMgr.SetSavePath(image.string());
-    g_urlMgr.SelectList({url + "?mode=pieces&size=65536&delay_ms=150"});
-    quorrin_download_mgr mgr;
+    OpenDownloadMgr mgr(MakeLinks({url + "?mode=pieces&size=65536&delay_ms=150"}), image);
     mgr.Start();
     for (int i = 0; i < 100 && mgr.downloaded == 0; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -453,8 +458,7 @@ TEST_F(DownloadMgrTest, RatesAndStallsIgnoreTheLocalClockGoingBack) {
 }
 
 TEST_F(DownloadMgrTest, SpeedFigureIsFivePointThreeTimesTheAverageRate) {
-    g_urlMgr.SelectList({url});
-    quorrin_download_mgr mgr;
+    OpenDownloadMgr mgr(MakeLinks({url}), kRoot / "figure" / "image.qrn");
     mgr.average_rate = 100;
     mgr.downloaded = 3 * kMiB;
     double done = 0, total = 0, speed = 0;
@@ -462,6 +466,7 @@ TEST_F(DownloadMgrTest, SpeedFigureIsFivePointThreeTimesTheAverageRate) {
     EXPECT_DOUBLE_EQ(speed, 530);
     EXPECT_DOUBLE_EQ(done, 3);
     EXPECT_TRUE(mgr.finished) << "finished before Start";
+    EXPECT_TRUE(mgr.IsFinished());
 }
 
 }  // namespace

@@ -10,8 +10,8 @@
 #include <thread>
 
 #include "download/EngineTexts.h"
-#include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
+#include "tests/support/OpenDownloadMgr.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ public:
     explicit ProgressPoller(const quorrin_download_mgr& mgr)
         : thread([this, &mgr] {
               double last = 0;
-              while (!mgr.finished) {
+              while (!mgr.IsFinished()) {
                   double downloaded = 0, total = 0, speed = 0;
                   mgr.QueryProgress(downloaded, total, speed);
                   if (downloaded < last || (total > 0 && downloaded > total) || speed < 0)
@@ -89,9 +89,7 @@ TEST(EngineProgress, AWorkerAndAPollerShareTheCounters) {
         const std::string path = "engine_progress_" + std::to_string(n++) + ".qrn";
         std::remove(path.c_str());
         std::remove((path + ".cfg").c_str());
-        g_urlMgr.SelectList({Image::Url(c.query)});
-        g_urlMgr.SetSavePath(path);
-        quorrin_download_mgr mgr;
+        quorrin_download_mgr mgr(MakeLinks({Image::Url(c.query)}), path);
         mgr.Start();
         {
             ProgressPoller poller(mgr);
@@ -99,16 +97,16 @@ TEST(EngineProgress, AWorkerAndAPollerShareTheCounters) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(c.stopAfterMs));
                 mgr.StopAndWait();
             }
-            while (!mgr.finished)
+            while (!mgr.IsFinished())
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             EXPECT_FALSE(poller.inconsistent);
         }
         mgr.StopAndWait();
-        EXPECT_EQ(mgr.error_text.empty(), c.complete) << mgr.error_text;
+        EXPECT_EQ(mgr.ErrorText().empty(), c.complete) << mgr.ErrorText();
         if (c.complete)
             EXPECT_EQ(StoredSize(path), kImageSize);
         if (c.stopAfterMs > 0)
-            EXPECT_EQ(mgr.error_text, texts::UserStop());
+            EXPECT_EQ(mgr.ErrorText(), texts::UserStop());
     }
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Deployment.h"
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 #include "download/EngineTexts.h"
 #include "download/UrlMgr.h"
 
@@ -27,8 +27,8 @@ struct FakePages {
     std::map<std::string, std::string> pages;
     std::vector<std::string> fetched;
 
-    UrlMgr Manager() {
-        return UrlMgr([this](const std::string& url) {
+    UrlMgr Manager(const std::string& linkRegex = DefaultLinkRegex()) {
+        return UrlMgr(linkRegex, [this](const std::string& url) {
             fetched.push_back(url);
             const auto page = pages.find(url);
             return page == pages.end() ? std::string() : page->second;
@@ -89,7 +89,6 @@ TEST(UrlMgrList, ResolvesShareLinksThroughTheirPagesAndFallsBack) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        g_cloudConfig.linkRegex = DefaultLinkRegex();
         FakePages pages;
         pages.pages = {{Share("good"), kPageWithLink}, {Share("none"), "nothing here"}};
         UrlMgr mgr = pages.Manager();
@@ -106,16 +105,15 @@ TEST(UrlMgrList, ResolvesShareLinksThroughTheirPagesAndFallsBack) {
 TEST(UrlMgrList, TheExpressionDecidesWhatAPageYields) {
     FakePages pages;
     pages.pages = {{Share("p"), "x http://h/y?k=private z"}};
-    g_cloudConfig.linkRegex = "http://(\\S+)=private";
-    UrlMgr mgr = pages.Manager();
+    UrlMgr mgr = pages.Manager("http://(\\S+)=private");
     mgr.SelectList({Share("p")});
     EXPECT_EQ(mgr.GetUrl(false), "http://h/y?k=private") << "the whole match, not the group";
 
-    g_cloudConfig.linkRegex = "http://(unclosed";
+    UrlMgr invalid = pages.Manager("http://(unclosed");
+    invalid.SelectList({Share("p")});
     pages.fetched.clear();
-    EXPECT_THROW(mgr.GetUrl(false), boost::regex_error);
+    EXPECT_THROW(invalid.GetUrl(false), boost::regex_error);
     EXPECT_TRUE(pages.fetched.empty()) << "an invalid expression fails before any fetch";
-    g_cloudConfig.linkRegex = DefaultLinkRegex();
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 #include "download/UrlMgr.h"
 #include "tests/support/TestEnv.h"
 
@@ -44,10 +44,7 @@ std::string Failure(UrlMgr& mgr, bool advance) {
 
 class UrlMgrTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        g_cloudConfig.linkRegex = DefaultLinkRegex();
-        testenv::Fetch(testenv::ServerUrl() + "/__reset");
-    }
+    void SetUp() override { testenv::Fetch(testenv::ServerUrl() + "/__reset"); }
 };
 
 const char kPageWithLink[] =
@@ -55,7 +52,7 @@ const char kPageWithLink[] =
 const char kResolved[] = "http://dl.localhost.test/f?a=1&b=2&amp;c=3&id=private";
 
 TEST_F(UrlMgrTest, DirectLinksWalkOneAtATime) {
-    UrlMgr mgr;
+    UrlMgr mgr(DefaultLinkRegex());
     mgr.SelectList({"http://a/1"});
     EXPECT_EQ(mgr.GetUrl(false), "http://a/1");
     EXPECT_EQ(Failure(mgr, true), kNoLinkLeft);
@@ -64,7 +61,7 @@ TEST_F(UrlMgrTest, DirectLinksWalkOneAtATime) {
 }
 
 TEST_F(UrlMgrTest, MatchResolvesAfreshAndKeepsTheList) {
-    UrlMgr mgr;
+    UrlMgr mgr(DefaultLinkRegex());
     const List list = {SharePage(kPageWithLink), SharePage("B"), "http://c/direct"};
     mgr.SelectList(list);
     EXPECT_EQ(mgr.GetUrl(false), kResolved);
@@ -74,7 +71,7 @@ TEST_F(UrlMgrTest, MatchResolvesAfreshAndKeepsTheList) {
 }
 
 TEST_F(UrlMgrTest, NoMatchFallsBackToTheFirstDirectLink) {
-    UrlMgr mgr;
+    UrlMgr mgr(DefaultLinkRegex());
     mgr.SelectList({SharePage("nothing here"), SharePage(kPageWithLink), "http://c/direct",
                     SharePage(kPageWithLink)});
     EXPECT_EQ(mgr.GetUrl(false), "http://c/direct");
@@ -84,14 +81,14 @@ TEST_F(UrlMgrTest, NoMatchFallsBackToTheFirstDirectLink) {
 }
 
 TEST_F(UrlMgrTest, OnlyCloudDriveLinksLeftWithoutMatch) {
-    UrlMgr mgr;
+    UrlMgr mgr(DefaultLinkRegex());
     mgr.SelectList({SharePage("nothing"), SharePage(kPageWithLink)});
     EXPECT_EQ(Failure(mgr, false), kNoLinkLeft);
     EXPECT_TRUE(mgr.Links().empty());
 }
 
 TEST_F(UrlMgrTest, UnreachablePageCountsAsNoMatch) {
-    UrlMgr mgr;
+    UrlMgr mgr(DefaultLinkRegex());
     std::string dead = testenv::DeadServerUrl();
     dead.replace(dead.find("127.0.0.1"), 9, "localhost");
     mgr.SelectList({dead + "/page", "http://c/direct"});
@@ -99,37 +96,16 @@ TEST_F(UrlMgrTest, UnreachablePageCountsAsNoMatch) {
 }
 
 TEST_F(UrlMgrTest, CaptureGroupStillYieldsTheWholeMatch) {
-    g_cloudConfig.linkRegex = "http://(\\S+)=private";
-    UrlMgr mgr;
+    UrlMgr mgr("http://(\\S+)=private");
     mgr.SelectList({SharePage("x http://h/y?k=private z")});
     EXPECT_EQ(mgr.GetUrl(false), "http://h/y?k=private");
 }
 
 TEST_F(UrlMgrTest, InvalidExpressionFails) {
-    g_cloudConfig.linkRegex = "http://(unclosed";
-    UrlMgr mgr;
+    UrlMgr mgr("http://(unclosed");
     mgr.SelectList({SharePage(kPageWithLink)});
     EXPECT_THROW(mgr.GetUrl(false), boost::regex_error);
     EXPECT_EQ(PageFetches(), 0);
-}
-
-TEST(UrlMgrSavePath, SplitAfterTheLastBackslash) {
-    struct Case {
-        const char* path;
-        const char* dir;
-        const char* name;
-    };
-    const Case cases[] = {
-        {"D:\\ghofile\\win7u32.qrn", "D:\\ghofile\\", "win7u32.qrn"},
-        {"win7u32.qrn", "", "win7u32.qrn"},
-        {"D:\\ghofile\\", "D:\\ghofile\\", ""},
-    };
-    for (const Case& c : cases) {
-        UrlMgr mgr;
-        mgr.SetSavePath(c.path);
-        EXPECT_EQ(mgr.GetSaveDir(), c.dir) << c.path;
-        EXPECT_EQ(mgr.GetSaveName(), c.name) << c.path;
-    }
 }
 
 }  // namespace

@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::istringstream document(std::string(reinterpret_cast<const char*>(data), size));

@@ -11,14 +11,15 @@
 #include "skin/CSomBitmap.h"
 #include "skin/GdiHandle.h"
 #include "tests/skin/TestPng.h"
+#include "tests/support/FileBytes.h"
 
 namespace {
 
 // Wide paths throughout: the build tree may lie in a folder whose name the ANSI code page
 // cannot spell.
 std::vector<BYTE> ReadFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<BYTE>(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes = ReadBytes(path);
+    return std::vector<BYTE>(bytes.begin(), bytes.end());
 }
 
 std::vector<std::wstring> PngFiles(const std::wstring& folder) {

@@ -2,13 +2,7 @@
 
 #include <png.h>
 
-#include <fstream>
-
-void WriteBytes(const std::wstring& path, const std::vector<BYTE>& data) {
-    std::ofstream out(path.c_str(), std::ios::binary);
-    out.write(reinterpret_cast<const char*>(data.data()),
-              static_cast<std::streamsize>(data.size()));
-}
+#include "tests/support/FileBytes.h"
 
 void WriteScreenshot(const std::wstring& path, int width, int height,
                      const std::vector<DWORD>& pixels) {

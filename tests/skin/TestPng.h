@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "tests/skin/PngEncode.h"
+#include "tests/support/FileBytes.h"
 
-void WriteBytes(const std::wstring& path, const std::vector<BYTE>& data);
 // Writes 32-bit 0x00RRGGBB pixels as an RGB PNG.
 void WriteScreenshot(const std::wstring& path, int width, int height,
                      const std::vector<DWORD>& pixels);

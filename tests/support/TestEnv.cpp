@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <sstream>
 
-#include "app/HttpGet.h"
+#include "base/HttpGet.h"
 
 namespace testenv {
 

@@ -12,6 +12,8 @@ constexpr UINT kRunOnWindowThread = WM_APP + 23;
 template <class Dialog>
 class WindowThreadProbe : public Dialog {
 public:
+    using Dialog::Dialog;
+
     BOOL ProcessWindowMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                               LRESULT& result, DWORD messageMapId) override {
         if (message == kRunOnWindowThread) {

@@ -11,15 +11,16 @@
 #include <iterator>
 #include <string>
 
-#include "app/CloudConfig.h"
-#include "download/DebugLog.h"
-#include "download/UrlMgr.h"
+#include "base/CloudConfig.h"
+#include "base/DebugLog.h"
 #include "skin/GdiHandle.h"
 #include "skin/PaintBuffer.h"
 #include "skin/SkinImages.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/support/FindDialog.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/MessageBoxProbe.h"
+#include "tests/support/OpenDownloadMgr.h"
 #include "tests/support/RealMouse.h"
 #include "tests/support/RunMainWindow.h"
 #include "tests/support/TestEnv.h"
@@ -48,7 +49,8 @@ bool FakeFreeBytes(const wchar_t*, ULONGLONG* bytes) {
 
 class ProbeMainDlg : public WindowThreadProbe<CMainDlg> {
 public:
-    explicit ProbeMainDlg(bool refuseXp) : m_refuseXp(refuseXp) {
+    explicit ProbeMainDlg(bool refuseXp, const CloudConfig& config = CloudConfig{})
+        : WindowThreadProbe(config), m_refuseXp(refuseXp) {
         m_drives = DriveQueries{FakeDriveType, FakeFreeBytes};
     }
 
@@ -123,16 +125,24 @@ void SaveScreenshot(HWND window, const char* name) {
 }
 
 // A manager that never starts its thread: the test sets what the window reads.
-std::unique_ptr<quorrin_download_mgr> FakeManager(double downloadedBytes, double totalBytes,
-                                                  double averageRate, bool finished) {
-    g_urlMgr.SetSavePath("D:\\wfwin\\ghofile\\win7u32.qrn");
-    g_urlMgr.SelectList({"http://127.0.0.1:1/win7u32.qrn"});
-    auto mgr = std::make_unique<quorrin_download_mgr>();
+std::unique_ptr<OpenDownloadMgr> FakeManager(double downloadedBytes, double totalBytes,
+                                             double averageRate, bool finished) {
+    auto mgr = std::make_unique<OpenDownloadMgr>(MakeLinks({"http://127.0.0.1:1/win7u32.qrn"}),
+                                                 "D:\\wfwin\\ghofile\\win7u32.qrn");
     mgr->downloaded = static_cast<std::int64_t>(downloadedBytes);
     mgr->total_size = static_cast<std::int64_t>(totalBytes);
     mgr->average_rate = averageRate;
     mgr->finished = finished;
+    if (finished)
+        mgr->outcome = DownloadOutcome::Done;
     return mgr;
+}
+
+// Megabytes stored so far, as the window's progress reads them.
+double StoredMegabytes(const quorrin_download_mgr& mgr) {
+    double downloaded = 0, total = 0, speed = 0;
+    mgr.QueryProgress(downloaded, total, speed);
+    return downloaded;
 }
 
 TEST(MainWindow, IsComposedAsDesignedAndPaintsEveryPixel) {
@@ -460,8 +470,6 @@ TEST(MainWindow, APageChangeIsOneRepaint) {
 }
 
 TEST(MainWindow, ADownloadThatCannotStartSendsTheUserToALogThatSaysWhy) {
-    const auto savedLinks = g_cloudConfig.win7Urls;
-    g_cloudConfig.win7Urls.clear();
     ProbeMainDlg dialog(true);
     const DWORD uiThread = GetCurrentThreadId();
     RunMainWindow(dialog, [&](HWND window) {
@@ -476,9 +484,7 @@ TEST(MainWindow, ADownloadThatCannotStartSendsTheUserToALogThatSaysWhy) {
             EXPECT_EQ(dialog.m_nPage, CMainDlg::PAGE_PROGRESS) << "stays with its last status";
         });
     });
-    g_cloudConfig.win7Urls = savedLinks;
-    std::ifstream log("debug.log", std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    const std::string text = ReadBytes("debug.log");
     EXPECT_NE(text.find(ToAnsi(L"无法获取有效链接")), std::string::npos) << "the engine's reason";
 }
 
@@ -564,8 +570,10 @@ TEST(MainWindow, DownloadFailureIsShownThenTheProcessEndsWithoutItsIcon) {
     RunMainWindow(dialog, [&](HWND window) {
         OnWindowThread(window, [&] {
             dialog.ShowPage(CMainDlg::PAGE_PROGRESS);
-            dialog.m_pDownloadMgr = FakeManager(0, 0, 0, true);
-            dialog.m_pDownloadMgr->error_text = reason;
+            auto failed = FakeManager(0, 0, 0, true);
+            failed->outcome = DownloadOutcome::Unreachable;
+            failed->error_text = reason;
+            dialog.m_pDownloadMgr = std::move(failed);
         });
         PostMessageW(window, WM_TIMER, CMainDlg::TIMER_PROGRESS, 0);
         const MessageBoxSeen box = WaitForMessageBox(L"出错了", 5000, GetCurrentProcessId());
@@ -658,15 +666,16 @@ protected:
         for (size_t i = 0; i < image.size(); ++i)
             image[i] = static_cast<char>(i * 7 + i / 4096);
         std::ofstream(fs::path(testenv::DocRoot()) / "win7u32.qrn", std::ios::binary) << image;
-        g_cloudConfig.win7Urls = {testenv::ServerUrl() +
-                                  "/win7u32.qrn?mode=pieces&size=65536&delay_ms=100"};
+        config_.win7Urls = {testenv::ServerUrl() +
+                            "/win7u32.qrn?mode=pieces&size=65536&delay_ms=100"};
         fs::remove_all("D:\\ghofile");
     }
     void TearDown() override { fs::remove_all("D:\\ghofile"); }
+    CloudConfig config_;
 };
 
 TEST_F(MainWindowDownload, HidingKeepsTheDownloadGoingAndQuittingStopsAndJoinsIt) {
-    ProbeMainDlg dialog(true);
+    ProbeMainDlg dialog(true, config_);
     std::atomic<bool> quitAsked{false};
     const INT_PTR result = RunMainWindow(dialog, [&](HWND window) {
         const POINT start = Centre(dialog.m_btnStart);
@@ -675,7 +684,7 @@ TEST_F(MainWindowDownload, HidingKeepsTheDownloadGoingAndQuittingStopsAndJoinsIt
             [&] {
                 bool running = false;
                 OnWindowThread(window, [&] {
-                    running = dialog.m_pDownloadMgr && dialog.m_pDownloadMgr->downloaded > 0;
+                    running = dialog.m_pDownloadMgr && StoredMegabytes(*dialog.m_pDownloadMgr) > 0;
                 });
                 return running;
             },
@@ -703,11 +712,11 @@ TEST_F(MainWindowDownload, HidingKeepsTheDownloadGoingAndQuittingStopsAndJoinsIt
         for (const auto& h : hides) {
             PostMessageW(window, h.message, h.wParam, 0);
             EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(window); })) << h.name;
-            std::int64_t before = 0;
-            OnWindowThread(window, [&] { before = dialog.m_pDownloadMgr->downloaded; });
+            double before = 0;
+            OnWindowThread(window, [&] { before = StoredMegabytes(*dialog.m_pDownloadMgr); });
             EXPECT_TRUE(WaitFor([&] {
-                std::int64_t now = 0;
-                OnWindowThread(window, [&] { now = dialog.m_pDownloadMgr->downloaded; });
+                double now = 0;
+                OnWindowThread(window, [&] { now = StoredMegabytes(*dialog.m_pDownloadMgr); });
                 return now > before;
             })) << h.name
                 << ": the download goes on";

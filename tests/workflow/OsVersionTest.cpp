@@ -91,7 +91,7 @@ TEST(ReportedSystem, ChoosesTheFaceOfEverySkinFont) {
 
 // The real probe of the real window decides the recommendation.
 TEST(ReportedSystem, MainWindowRecommendsByTheXpProbe) {
-    MainWindow dialog;
+    MainWindow dialog{CloudConfig{}};
     RunMainWindow(dialog, [&](HWND window) {
         OnWindowThread(window, [&] {
             EXPECT_EQ(dialog.m_bXpRefused, kSystem.xpRefused);
@@ -106,7 +106,7 @@ TEST(ReportedSystem, MainWindowRecommendsByTheXpProbe) {
 
 // Wine's shell takes either size, so what is checked is the size the icon was added with.
 TEST(ReportedSystem, TrayIconIsAddedWithTheNotifyDataOfThisShell) {
-    MainWindow dialog;
+    MainWindow dialog{CloudConfig{}};
     RunMainWindow(dialog, [&](HWND window) {
         OnWindowThread(window, [&] {
             EXPECT_TRUE(dialog.m_bInstalled) << "NIM_ADD failed";

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/FileBytes.h"
 #include "tests/support/TestEnv.h"
 #include "workflow/InstallerHandoff.h"
 #include "workflow/MainTexts.h"
@@ -26,15 +27,6 @@ namespace {
 using testenv::Utf8;
 
 constexpr ULONGLONG kGiB = 1073741824ull;
-
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
 
 // The stand-in's path as the program would see its own: CMake spells it with forward slashes,
 // GetModuleFileNameW with backslashes, and the shell's path functions only split at the latter.

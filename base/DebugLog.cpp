@@ -1,4 +1,4 @@
-#include "download/DebugLog.h"
+#include "base/DebugLog.h"
 
 #include <cstdarg>
 

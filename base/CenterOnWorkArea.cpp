@@ -1,4 +1,4 @@
-#include "app/CenterOnWorkArea.h"
+#include "base/CenterOnWorkArea.h"
 
 void CenterOnWorkArea(HWND window) {
     RECT rc;

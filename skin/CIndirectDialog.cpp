@@ -1,4 +1,4 @@
-#include "richtext/CIndirectDialog.h"
+#include "skin/CIndirectDialog.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "download/AnsiText.h"
+#include "base/AnsiText.h"
 
 class DebugLog {
 public:

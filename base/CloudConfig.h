@@ -14,9 +14,6 @@ struct CloudConfig {
     std::string linkRegex;
 };
 
-// The process-wide record: filled once by FetchConfig before any window exists, read afterwards.
-extern CloudConfig g_cloudConfig;
-
 // "http://\S+<domain>\S+=private?", the domain's dot left unescaped.
 std::string DefaultLinkRegex();
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "richtext/CWarnDialog.h"
+#include "workflow/CWarnDialog.h"
 #include "skin/FontTable.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"

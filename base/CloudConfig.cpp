@@ -1,4 +1,4 @@
-#include "app/CloudConfig.h"
+#include "base/CloudConfig.h"
 
 #include <cstdint>
 #include <exception>
@@ -7,8 +7,6 @@
 #include <boost/property_tree/ptree.hpp>
 
 #include "Deployment.h"
-
-CloudConfig g_cloudConfig;
 
 std::string DefaultLinkRegex() {
     return std::string("http://\\S+") + deployment::kCloudDomain + "\\S+=private?";

@@ -1,4 +1,4 @@
-#include "download/AnsiText.h"
+#include "base/AnsiText.h"
 
 #include <cstdlib>
 

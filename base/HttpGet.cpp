@@ -1,4 +1,4 @@
-#include "app/HttpGet.h"
+#include "base/HttpGet.h"
 
 #include <windows.h>
 #include <wininet.h>
@@ -9,9 +9,10 @@
 #include <mutex>
 #include <thread>
 
+#include "base/UserAgent.h"
+
 namespace {
 
-constexpr char kUserAgent[] = "Opera/9.27 (Windows NT 5.2; U; zh-cn) ";
 constexpr auto kPoll = std::chrono::milliseconds(20);
 
 using Clock = std::chrono::steady_clock;

@@ -1,4 +1,4 @@
-#include "richtext/CMemDlgTemplate.h"
+#include "skin/CMemDlgTemplate.h"
 
 #include <cstring>
 

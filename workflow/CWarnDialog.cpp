@@ -1,4 +1,4 @@
-#include "richtext/CWarnDialog.h"
+#include "workflow/CWarnDialog.h"
 
 namespace {
 
