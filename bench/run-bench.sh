@@ -6,9 +6,7 @@
 # Usage: bench/run-bench.sh [RUNS]   (QUORRIN_BUILD_DIR and QUORRIN_BUILD_DIR_I686 pick the
 # builds, default build/ and build-i686/)
 set -euo pipefail
-root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-build=${QUORRIN_BUILD_DIR:-$root/build}
-build_i686=${QUORRIN_BUILD_DIR_I686:-$root/build-i686}
+source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 runs=${1:-3}
 work=$(mktemp -d /tmp/quorrin-bench.XXXXXX)
 tools=(engine reference curl)
@@ -16,36 +14,20 @@ tools=(engine reference curl)
 if [[ -f $build_i686/bench/quorrin-bench.exe ]] && bash "$root/scripts/runs-32bit.sh" >/dev/null; then
   tools=(engine engine-i686 reference curl)
 fi
-nginx_pid=
 cleanup() {
-  [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
+  quorrin_stop_nginx
   rm -rf "$work" "$build/sandbox/d/bench" "$build_i686/sandbox/d/bench"
 }
 trap cleanup EXIT
-mkdir -p "$work/www" "$work/tmp"
+mkdir -p "$work/www"
 # nginx's workers run as another user: they must be able to read the files.
 chmod 755 "$work"
 # The engine opens its log in the current directory.
 cd "$work"
 
-port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-cat >"$work/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid $work/nginx.pid;
-error_log $work/error.log;
-events { worker_connections 64; }
-http {
-  access_log off;
-  sendfile on;
-  client_body_temp_path $work/tmp; proxy_temp_path $work/tmp; fastcgi_temp_path $work/tmp;
-  uwsgi_temp_path $work/tmp; scgi_temp_path $work/tmp;
-  server { listen 127.0.0.1:$port; root $work/www; }
-}
-CONF
-/usr/sbin/nginx -c "$work/nginx.conf" -p "$work" &
-nginx_pid=$!
-for _ in $(seq 50); do curl -s -o /dev/null "http://127.0.0.1:$port/" && break; sleep 0.1; done
+port=$(quorrin_free_port)
+quorrin_start_nginx "$work" "$work/www" "$port"
+quorrin_wait_nginx "$work" "http://127.0.0.1:$port/"
 
 # One measurement: prints "wall cpu peak_ws_mib". Each build writes to its own drive D:.
 measure() {

@@ -1,5 +1,6 @@
-# Shared by the README's two commands: set-up, configure, build, and a display for Wine.
-# Sourced, not run.
+# shellcheck shell=bash
+# Shared by the README's commands and the download benchmark: set-up, configure, build, a display
+# for Wine and an nginx of their own. Sourced, not run.
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 # One build tree for each architecture, each with its own Wine prefix.
@@ -74,4 +75,65 @@ quorrin_cleanup() {
     kill "$xvfb_pid" 2>/dev/null || true
     wait "$xvfb_pid" 2>/dev/null || true
   fi
+}
+
+# A loopback port nobody listens on, as the system hands it out.
+quorrin_free_port() {
+  python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+
+nginx_pid=
+# Serves ROOT on 127.0.0.1:PORT from an nginx of its own, in the background, and sets nginx_pid.
+# Its configuration, logs and temporary files live in WORK; its requests are logged to ACCESS_LOG,
+# or nowhere without one. nginx's workers run as another user: ROOT must be readable by all.
+quorrin_start_nginx() {
+  local work=$1 www=$2 port=$3 access_log=${4:-off}
+  mkdir -p "$work/logs" "$work/tmp"
+  cat >"$work/nginx.conf" <<CONF
+daemon off;
+worker_processes 1;
+pid "$work/nginx.pid";
+error_log "$work/logs/error.log";
+events { worker_connections 64; }
+http {
+  access_log "$access_log";
+  sendfile on;
+  client_body_temp_path "$work/tmp"; proxy_temp_path "$work/tmp"; fastcgi_temp_path "$work/tmp";
+  uwsgi_temp_path "$work/tmp"; scgi_temp_path "$work/tmp";
+  types { text/html html; }
+  default_type application/octet-stream;
+  server {
+    listen 127.0.0.1:$port;
+    root "$www";
+  }
+}
+CONF
+  # What nginx says before it has read the configuration goes to the same log.
+  /usr/sbin/nginx -p "$work" -c "$work/nginx.conf" 2>>"$work/logs/error.log" &
+  nginx_pid=$!
+}
+
+# Waits until the nginx started in WORK answers URL; with FILE, only once it serves FILE's exact
+# bytes, which no other server that took the port first would. Fails with nginx's own last words
+# when it ends or 10 s pass.
+quorrin_wait_nginx() {
+  local work=$1 url=$2 file=${3:-} _
+  for _ in $(seq 100); do
+    kill -0 "$nginx_pid" 2>/dev/null || break
+    if [[ -n $file ]]; then
+      curl -sf --max-time 2 "$url" | cmp -s - "$file" && return 0
+    else
+      curl -s --max-time 2 -o /dev/null "$url" && return 0
+    fi
+    sleep 0.1
+  done
+  echo "nginx did not serve $url: $(tail -n3 "$work/logs/error.log")" >&2
+  return 1
+}
+
+quorrin_stop_nginx() {
+  [[ -n $nginx_pid ]] || return 0
+  kill "$nginx_pid" 2>/dev/null || true
+  wait "$nginx_pid" 2>/dev/null || true
+  nginx_pid=
 }

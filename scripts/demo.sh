@@ -17,12 +17,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 image_mib=256
 work=
-nginx_pid=
 program_pid=
 stop_all() {
   [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null || true
-  [[ -n $nginx_pid ]] && kill "$nginx_pid" 2>/dev/null || true
-  [[ -n $nginx_pid ]] && wait "$nginx_pid" 2>/dev/null || true
+  quorrin_stop_nginx
   quorrin_cleanup
   [[ -n $work ]] && rm -rf "$work"
 }
@@ -49,8 +47,8 @@ quorrin_display
 work=$(mktemp -d /tmp/quorrin-demo.XXXXXX)
 chmod 755 "$work"
 www=$work/www
-mkdir -p "$www/s" "$www/localhost" "$work/logs" "$work/tmp"
-port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+mkdir -p "$www/s" "$www/localhost"
+port=$(quorrin_free_port)
 host=127.0.0.1:$port
 echo "Generating a ${image_mib} MiB image"
 head -c $((image_mib * 1024 * 1024)) /dev/urandom >"$www/win7u32.qrn"
@@ -76,38 +74,9 @@ urlcount=0
 urlcount=1
 url1=http://$host/win7u32.qrn
 INI
-cat >"$work/nginx.conf" <<CONF
-daemon off;
-worker_processes 1;
-pid "$work/nginx.pid";
-error_log "$work/logs/error.log";
-events { worker_connections 64; }
-http {
-  access_log "$work/logs/access.log";
-  sendfile on;
-  client_body_temp_path "$work/tmp"; proxy_temp_path "$work/tmp"; fastcgi_temp_path "$work/tmp";
-  uwsgi_temp_path "$work/tmp"; scgi_temp_path "$work/tmp";
-  types { text/html html; }
-  default_type application/octet-stream;
-  server {
-    listen 127.0.0.1:$port;
-    root "$www";
-  }
-}
-CONF
-/usr/sbin/nginx -p "$work" -c "$work/nginx.conf" 2>>"$work/logs/error.log" &
-nginx_pid=$!
+quorrin_start_nginx "$work" "$www" "$port" "$work/logs/access.log"
 # Ready when the document itself comes back as served, from the nginx started here.
-ready=
-for _ in $(seq 100); do
-  kill -0 "$nginx_pid" 2>/dev/null || break
-  if curl -sf --max-time 2 "http://$host/kestrin_1_0.ini" | cmp -s - "$www/kestrin_1_0.ini"; then
-    ready=1
-    break
-  fi
-  sleep 0.1
-done
-[[ -n $ready ]] || fail "nginx did not serve the configuration on $host: $(tail -n3 "$work/logs/error.log")"
+quorrin_wait_nginx "$work" "http://$host/kestrin_1_0.ini" "$www/kestrin_1_0.ini"
 
 sandbox_d=$build/sandbox/d
 output=$build/demo-output
