@@ -155,22 +155,46 @@ void CMainDlg::DrawBackground(HDC dc, const RECT* rc) {
     }
 }
 
-void CMainDlg::CreateLabel(CSomTextWnd& label, int x, int y, const std::wstring& markup) {
-    CreateControl(label, kDefaultStyle, 0, x, y);
-    label.SetText(markup.c_str());
-}
+// One control of the window: what it is, what it shows, where it sits and what it sends.
+// Created in the table's order, which is also the order they are drawn and hit in.
+struct CMainDlg::ControlRow {
+    ControlRef control;
+    // A picture, or a button's background.
+    CSomBitmap* image;
+    int frame;
+    int x;
+    int y;
+    DWORD style;
+    UINT command;
+    // A label's markup.
+    std::wstring text;
+    // A fixed box; zero sizes the control to its image or text.
+    int cx;
+    int cy;
+};
 
-void CMainDlg::CreateImage(CSomImageWnd& image, int x, int y, CSomBitmap& bitmap, int frame) {
-    CreateControl(image, kDefaultStyle, 0, x, y);
-    image.SetImage(frame, &bitmap);
-}
-
-void CMainDlg::CreateButton(CSomButton4& button, DWORD style, UINT id, int x, int y,
-                            CSomBitmap& back) {
-    CreateControl(button, style, id, 0, 0);
-    SetWndPos(&button, x, y);
-    button.m_pBack = &back;
-    button.UpdateLayout();
+void CMainDlg::CreateFromRow(const ControlRow& row) {
+    if (auto* const* label = std::get_if<CSomTextWnd*>(&row.control)) {
+        CreateControl(**label, row.style, row.command, row.x, row.y);
+        if (row.cx > 0)
+            SizeWnd(*label, row.cx, row.cy);
+        if (!row.text.empty())
+            (*label)->SetText(row.text.c_str());
+    } else if (auto* const* image = std::get_if<CSomImageWnd*>(&row.control)) {
+        CreateControl(**image, row.style, row.command, row.x, row.y);
+        (*image)->SetImage(row.frame, row.image);
+    } else if (auto* const* button = std::get_if<CSomButton4*>(&row.control)) {
+        CreateControl(**button, row.style, row.command, 0, 0);
+        SetWndPos(*button, row.x, row.y);
+        (*button)->m_pBack = row.image;
+        (*button)->UpdateLayout();
+    } else if (auto* const* bar = std::get_if<CSomProgressCtrl*>(&row.control)) {
+        CreateControl(**bar, row.style, row.command, row.x, row.y);
+        (*bar)->m_nRange = 100;
+        (*bar)->m_nPos = 0;
+        MoveWnd(*bar, row.x, row.y, row.cx, row.cy);
+        RedrawWnd(*bar, nullptr, FALSE, 0);
+    }
 }
 
 void CMainDlg::OnInitDialog() {
@@ -203,55 +227,54 @@ void CMainDlg::OnInitDialog() {
     CSomBitmap& sysClose = SkinImages::SysClose();
     for (CSomBitmap* image : {&sysMin, &sysMax, &sysClose})
         image->EnsureLoaded();
-    const int width = background.m_cxFrame;
-    CreateLabel(m_title, 15, 5, main_texts::kTitleMarkup);
-    CreateButton(m_btnSysMin, kDefaultStyle, ID_SYSMIN,
-                 width - sysClose.m_cxFrame - sysMax.m_cxFrame - sysMin.m_cxFrame, 1, sysMin);
-    CreateButton(m_btnSysMax, kDefaultStyle | SWS_DISABLED, ID_SYSMAX,
-                 width - sysClose.m_cxFrame - sysMax.m_cxFrame, 1, sysMax);
-    CreateButton(m_btnSysClose, kDefaultStyle, ID_SYSCLOSE, width - sysClose.m_cxFrame, 1,
-                 sysClose);
+    // The caption buttons line up against the right edge, each as wide as its image.
+    const int closeX = background.m_cxFrame - sysClose.m_cxFrame;
+    const int maxX = closeX - sysMax.m_cxFrame;
+    const int minX = maxX - sysMin.m_cxFrame;
     // A link takes its colours from the label, not from the markup; the label's own dark blue
     // would vanish on the header.
     m_webLink.m_crLink = kHeaderLink;
     m_webLink.m_crHover = kHeaderLinkHover;
-    CreateLabel(m_webLink, 750, 145, main_texts::WebSiteLink(deployment::kWebSite));
-
-    CreateControl(m_checkText, kDefaultStyle, 0, 100, kCheckTextY);
-    UpdateCheckText();
-
-    CreateImage(m_picXp, 116, 248, SkinImages::WinXP(), 0);
-    CreateImage(m_picWin7, 455, 248, SkinImages::Win7(), 0);
-
-    CreateControl(m_captionXp, kDefaultStyle, 0, 292, 310);
-    CreateControl(m_captionWin7, kDefaultStyle, 0, 625, 310);
     m_bXpRefused = ProbeXpRefusedNow();
-    m_captionXp.SetText(main_texts::XpCaption(m_bXpRefused).c_str());
-    m_captionWin7.SetText(main_texts::Win7Caption(m_bXpRefused).c_str());
-    const SystemChoice recommended = m_bXpRefused ? kChoiceWin7 : kChoiceXp;
-
-    CreateImage(m_radioXp, 255, 310, SkinImages::SingleSelect(), 1);
-    CreateImage(m_radioWin7, 595, 310, SkinImages::SingleSelect(), 1);
-    SetChoice(recommended);
-    CreateImage(m_textBottom, 186, 510, SkinImages::TextBottom(), 0);
-    CreateButton(m_btnStart, kDefaultStyle, ID_START, 332, 385, SkinImages::Start());
     m_bHomePage = true;
-    CreateImage(m_checkHome, 350, 465, SkinImages::Select(), 1);
-    CreateLabel(m_checkHomeCaption, 370, 465, main_texts::kHomePageCaption);
 
-    CreateImage(m_step, 20, 182, SkinImages::Step(), 0);
-    CreateControl(m_progress, kDefaultStyle, 0, 214, 317);
-    m_progress.m_nRange = 100;
-    m_progress.m_nPos = 0;
-    MoveWnd(&m_progress, 214, 317, kProgressWidth, kProgressHeight);
-    RedrawWnd(&m_progress, nullptr, FALSE, 0);
-    CreateControl(m_speed, kDefaultStyle, 0, 634, 317);
-    CreateLabel(m_status, 214, 340, main_texts::kStatusInitial);
-    // A fixed box: the link keeps its place whatever its text measures.
-    CreateControl(m_miniInstall, SWS_VISIBLE | SWS_TRANSPARENT, 0, 750, 500);
-    SizeWnd(&m_miniInstall, kMiniInstallWidth, kMiniInstallHeight);
-    m_miniInstall.SetText(main_texts::kMiniInstall);
+    const ControlRow rows[] = {
+        // Header.
+        {&m_title, nullptr, 0, 15, 5, kDefaultStyle, 0, main_texts::kTitleMarkup, 0, 0},
+        {&m_btnSysMin, &sysMin, 0, minX, 1, kDefaultStyle, ID_SYSMIN, {}, 0, 0},
+        {&m_btnSysMax, &sysMax, 0, maxX, 1, kDefaultStyle | SWS_DISABLED, ID_SYSMAX, {}, 0, 0},
+        {&m_btnSysClose, &sysClose, 0, closeX, 1, kDefaultStyle, ID_SYSCLOSE, {}, 0, 0},
+        {&m_webLink, nullptr, 0, 750, 145, kDefaultStyle, 0,
+         main_texts::WebSiteLink(deployment::kWebSite), 0, 0},
+        // Page 1: the check, the choice, Start and the home-page box.
+        {&m_checkText, nullptr, 0, 100, kCheckTextY, kDefaultStyle, 0, {}, 0, 0},
+        {&m_picXp, &SkinImages::WinXP(), 0, 116, 248, kDefaultStyle, 0, {}, 0, 0},
+        {&m_picWin7, &SkinImages::Win7(), 0, 455, 248, kDefaultStyle, 0, {}, 0, 0},
+        {&m_captionXp, nullptr, 0, 292, 310, kDefaultStyle, 0, main_texts::XpCaption(m_bXpRefused),
+         0, 0},
+        {&m_captionWin7, nullptr, 0, 625, 310, kDefaultStyle, 0,
+         main_texts::Win7Caption(m_bXpRefused), 0, 0},
+        {&m_radioXp, &SkinImages::SingleSelect(), 1, 255, 310, kDefaultStyle, 0, {}, 0, 0},
+        {&m_radioWin7, &SkinImages::SingleSelect(), 1, 595, 310, kDefaultStyle, 0, {}, 0, 0},
+        {&m_textBottom, &SkinImages::TextBottom(), 0, 186, 510, kDefaultStyle, 0, {}, 0, 0},
+        {&m_btnStart, &SkinImages::Start(), 0, 332, 385, kDefaultStyle, ID_START, {}, 0, 0},
+        {&m_checkHome, &SkinImages::Select(), 1, 350, 465, kDefaultStyle, 0, {}, 0, 0},
+        {&m_checkHomeCaption, nullptr, 0, 370, 465, kDefaultStyle, 0, main_texts::kHomePageCaption,
+         0, 0},
+        // Page 2: the steps, the bar, the figures and the minimised-install link, which keeps
+        // its place whatever its text measures.
+        {&m_step, &SkinImages::Step(), 0, 20, 182, kDefaultStyle, 0, {}, 0, 0},
+        {&m_progress, nullptr, 0, 214, 317, kDefaultStyle, 0, {}, kProgressWidth, kProgressHeight},
+        {&m_speed, nullptr, 0, 634, 317, kDefaultStyle, 0, {}, 0, 0},
+        {&m_status, nullptr, 0, 214, 340, kDefaultStyle, 0, main_texts::kStatusInitial, 0, 0},
+        {&m_miniInstall, nullptr, 0, 750, 500, SWS_VISIBLE | SWS_TRANSPARENT, 0,
+         main_texts::kMiniInstall, kMiniInstallWidth, kMiniInstallHeight},
+    };
+    for (const ControlRow& row : rows)
+        CreateFromRow(row);
 
+    UpdateCheckText();
+    SetChoice(m_bXpRefused ? kChoiceWin7 : kChoiceXp);
     ShowPage(PAGE_CHOOSE);
 }
 

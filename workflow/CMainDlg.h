@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <variant>
 
 #include "base/CloudConfig.h"
 #include "skin/CIndirectDialog.h"
@@ -99,11 +100,13 @@ protected:
     DriveQueries m_drives = RealDriveQueries();
 
 private:
+    using ControlRef = std::variant<CSomTextWnd*, CSomImageWnd*, CSomButton4*, CSomProgressCtrl*>;
+    struct ControlRow;
+
+    // Creates every control from the window's table of them.
     void OnInitDialog();
+    void CreateFromRow(const ControlRow& row);
     void OnCommand(WORD id);
-    void CreateLabel(CSomTextWnd& label, int x, int y, const std::wstring& markup);
-    void CreateImage(CSomImageWnd& image, int x, int y, CSomBitmap& bitmap, int frame);
-    void CreateButton(CSomButton4& button, DWORD style, UINT id, int x, int y, CSomBitmap& back);
     void SetChoice(SystemChoice choice);
     void ShowFailure();
     void CompleteHandoff();
