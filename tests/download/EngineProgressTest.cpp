@@ -11,6 +11,7 @@
 
 #include "download/EngineTexts.h"
 #include "download/quorrin_download_mgr.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/OpenDownloadMgr.h"
 
 namespace {
@@ -28,7 +29,7 @@ struct Image {
         std::string bytes(static_cast<size_t>(kImageSize), '\0');
         for (size_t i = 0; i < bytes.size(); ++i)
             bytes[i] = static_cast<char>(i * 7 % 251);
-        std::ofstream(Env("QUORRIN_TEST_DOCROOT_UNIX") + "/image.qrn", std::ios::binary) << bytes;
+        WriteBytes(Env("QUORRIN_TEST_DOCROOT_UNIX") + "/image.qrn", bytes);
     }
     static std::string Url(const std::string& query) {
         return Env("QUORRIN_TEST_SERVER") + "/image.qrn" + query;

@@ -4,10 +4,10 @@
 #include <boost/property_tree/xml_parser.hpp>
 #include <cstddef>
 #include <cstdint>
-#include <fstream>
 #include <string>
 
 #include "download/DownloadSidecar.h"
+#include "tests/support/FileBytes.h"
 #include "tests/support/ScratchFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -15,8 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // in a folder of its own wherever the fuzzer is started.
     static const ScratchFolder folder;
     static const std::string path = folder.File("sidecar.cfg");
-    std::ofstream(path, std::ios::binary | std::ios::trunc)
-        .write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
+    WriteBytes(path, std::string(reinterpret_cast<const char*>(data), size));
     try {
         ReadSidecar(path);
     } catch (const boost::property_tree::ptree_error&) {

@@ -532,8 +532,8 @@ TEST(MainWindow, CompletionPlacesTheInstallerStartsItAndHides) {
     const fs::path folder = "D:\\wfwin\\ghofile";
     fs::remove_all(folder);
     fs::create_directories(folder);
-    std::ofstream(folder / "xp.cfg") << "stale";
-    std::ofstream(folder / "win7u32.qrn") << "image";
+    WriteBytes(folder / "xp.cfg", "stale");
+    WriteBytes(folder / "win7u32.qrn", "image");
     ProbeMainDlg dialog(false);
     RunMainWindow(dialog, [&](HWND window) {
         OnWindowThread(window, [&] {
@@ -665,7 +665,7 @@ protected:
         std::string image(8 * 1048576, '\0');
         for (size_t i = 0; i < image.size(); ++i)
             image[i] = static_cast<char>(i * 7 + i / 4096);
-        std::ofstream(fs::path(testenv::DocRoot()) / "win7u32.qrn", std::ios::binary) << image;
+        WriteBytes(fs::path(testenv::DocRoot()) / "win7u32.qrn", image);
         config_.win7Urls = {testenv::ServerUrl() +
                             "/win7u32.qrn?mode=pieces&size=65536&delay_ms=100"};
         fs::remove_all("D:\\ghofile");
