@@ -1,7 +1,7 @@
 // The skinned message dialog: a borderless 350 x 220 window with rounded corners, a nine-part
 // frame, the logo and title at the top left, a close button at the top right, "确定" and "取消"
-// buttons, dragging by any empty spot, and the end with IDOK or IDCANCEL. T adds its own
-// controls through InitControls and places them in LayoutControls.
+// buttons, dragging by any empty spot, and the end with IDOK or IDCANCEL. A concrete dialog
+// adds its own controls through InitControls and places them in LayoutControls.
 #pragma once
 
 #include <windows.h>
@@ -19,7 +19,6 @@
 #include "skin/GdiHandle.h"
 #include "skin/SkinImages.h"
 
-template <class T>
 class CBaseDialog : public CIndirectDialog, public CSomWndManager {
 public:
     static constexpr int kClientWidth = 350;
@@ -114,8 +113,6 @@ public:
     // system then discards every click on it.
     DWORD m_dwTemplateStyle = WS_POPUP | WS_VISIBLE;
     DWORD m_dwTemplateExStyle = WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
-    // The dialog whose LayoutControls places its own controls; set during initialisation.
-    T* m_pLayoutTarget = nullptr;
 
 protected:
     // Adds `control` to this manager at (x, y) with an empty size, visible and auto-sized.
@@ -144,7 +141,6 @@ private:
         RedrawWnd(&m_btnClose, nullptr, FALSE, 0);
         InitTextButton(m_btnOK, IDOK, L"确定");
         InitTextButton(m_btnCancel, IDCANCEL, L"取消");
-        m_pLayoutTarget = static_cast<T*>(this);
         InitControls();
 
         RECT rc{0, 0, kClientWidth, kClientHeight};
@@ -173,9 +169,12 @@ private:
             SetWndPos(&m_title, 30, 6);
         if (m_btnClose.m_pManager)
             SetWndPos(&m_btnClose, cx - (m_btnClose.m_rc.right - m_btnClose.m_rc.left), 1);
-        if (m_pLayoutTarget) {
+        // A WM_SIZE before WM_INITDIALOG finds no controls: the concrete dialog lays out only
+        // from InitControls on, once the common controls exist (the cancel button is the last
+        // of them).
+        if (m_btnCancel.m_pManager) {
             const SIZE size{cx, cy};
-            m_pLayoutTarget->LayoutControls(&size);
+            LayoutControls(&size);
         }
     }
 

@@ -24,7 +24,6 @@ void CMultiLineTextWndEx::BuildRuns() {
         [&](StyledRun&& run) { breaker.AddRun(run, m_runs); });
     JustifyLines(m_runs, m_nLineWidth);
     m_nCurLine = breaker.CurrentLine();
-    m_xPen = breaker.Pen();
 }
 
 void CMultiLineTextWndEx::OnPaint(HDC dc, int, int part) {

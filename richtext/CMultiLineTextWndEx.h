@@ -18,9 +18,8 @@ public:
     // Pixels. Lines are m_nLineHeight apart and m_nLineWidth wide.
     int m_nLineHeight = 20;
     int m_nLineWidth = 0;
-    // Where the last layout ended: the line being filled and the x of its next segment.
+    // The line the last layout ended on.
     int m_nCurLine = 0;
-    int m_xPen = 0;
 
 protected:
     void BuildRuns() override;

@@ -1,6 +1,5 @@
 #include "richtext/CSomTextButton.h"
 
-#include "skin/ButtonPress.h"
 #include <algorithm>
 
 #include "richtext/GdiTextMeasurer.h"
@@ -71,20 +70,11 @@ void CSomTextButton::UpdateLayout() {
     Redraw();
 }
 
-void CSomTextButton::Redraw() {
-    if (m_pManager)
-        m_pManager->RedrawWnd(this, nullptr, FALSE, 0);
-}
-
-void CSomTextButton::OnCreate() {
-    m_dwStyle |= SWS_TRANSPARENT;
-    m_bHover = false;
-    m_bPressed = false;
-}
-
 void CSomTextButton::OnPaint(HDC dc, int, int) {
     const int width = m_rc.right - m_rc.left;
     const int height = m_rc.bottom - m_rc.top;
+    // The background has no disabled frame, so State() does not apply: a disabled button keeps
+    // the frame of its hover and press, and only its caption greys.
     const int state = !m_bHover ? 0 : (m_bPressed ? 2 : 1);
     if (m_pBack)
         m_pBack->DrawHorizontal(dc, 0, 0, width, state);
@@ -99,28 +89,4 @@ void CSomTextButton::OnPaint(HDC dc, int, int) {
     RECT rc{0, 0, width, height};
     DrawTextW(dc, m_strText.c_str(), static_cast<int>(m_strText.size()), &rc,
               DT_SINGLELINE | DT_VCENTER | DT_CENTER);
-}
-
-BOOL CSomTextButton::OnLButtonDown(const POINT&) {
-    return ButtonPress::Down(*this, m_bPressed);
-}
-
-BOOL CSomTextButton::OnLButtonDblClk(const POINT&) {
-    return ButtonPress::Down(*this, m_bPressed);
-}
-
-BOOL CSomTextButton::OnLButtonUp(const POINT&) {
-    return ButtonPress::Up(*this, m_bPressed, m_bHover);
-}
-
-void CSomTextButton::OnCaptureChanged() {
-    ButtonPress::CaptureChanged(*this, m_bPressed);
-}
-
-void CSomTextButton::OnMouseEnter(const POINT&) {
-    ButtonPress::SetHover(*this, m_bHover, true);
-}
-
-void CSomTextButton::OnMouseLeave() {
-    ButtonPress::SetHover(*this, m_bHover, false);
 }

@@ -6,11 +6,11 @@
 
 #include <string>
 
-#include "skin/CSomWnd.h"
+#include "skin/CSomPushButton.h"
 
 class CSomBitmap;
 
-class CSomTextButton : public CSomWnd {
+class CSomTextButton : public CSomPushButton {
 public:
     CSomTextButton() = default;
     ~CSomTextButton() override;
@@ -23,17 +23,8 @@ public:
     // repaints. Call after assigning m_pBack or m_pIcon.
     void UpdateLayout();
 
-    void OnCreate() override;
     void OnPaint(HDC dc, int clipRight, int part) override;
-    void OnCaptureChanged() override;
-    BOOL OnLButtonDown(const POINT& pt) override;
-    BOOL OnLButtonUp(const POINT& pt) override;
-    BOOL OnLButtonDblClk(const POINT& pt) override;
-    void OnMouseEnter(const POINT& pt) override;
-    void OnMouseLeave() override;
 
-    bool m_bHover = false;
-    bool m_bPressed = false;
     std::wstring m_strText;
     COLORREF m_crText = 0;
     // Borrowed: the font belongs to the font table, the images to the skin table.
@@ -44,7 +35,4 @@ public:
     CSomBitmap* m_pBack = nullptr;
     // x of the icon, in button coordinates.
     int m_xContent = 0;
-
-private:
-    void Redraw();
 };

@@ -17,9 +17,8 @@ public:
     // Segments carry the run's font and colour but never its link.
     void AddRun(const StyledRun& run, std::vector<StyledRun>& segments);
 
-    // Index of the line being filled, and the x where its next segment starts.
+    // Index of the line being filled.
     int CurrentLine() const { return m_nCurLine; }
-    int Pen() const { return m_xPen; }
 
     static bool IsNoLineStart(wchar_t c);
 

@@ -10,7 +10,7 @@
 
 class CSomBitmap {
 public:
-    enum Kind : BYTE { kIcon = 0, kBitmap = 1, kRaw = 2, kPng = 3 };
+    enum Kind : BYTE { kBitmap, kPng };
 
     CSomBitmap(const wchar_t* source, WORD frames, BYTE kind);
     CSomBitmap(UINT resourceId, WORD frames, BYTE kind);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "skin/ButtonPress.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 #include "skin/GdiHandle.h"
@@ -16,25 +15,6 @@ constexpr COLORREF kTextColor = 0x000000;
 constexpr COLORREF kDisabledTextColor = 0x666666;
 
 }  // namespace
-
-int CSomButton4::State() const {
-    if (m_dwStyle & SWS_DISABLED)
-        return 3;
-    if (m_bHover && m_bPressed)
-        return 2;
-    return m_bHover ? 1 : 0;
-}
-
-void CSomButton4::Redraw() {
-    if (m_pManager)
-        m_pManager->RedrawWnd(this, nullptr, FALSE, 0);
-}
-
-void CSomButton4::OnCreate() {
-    m_dwStyle |= SWS_TRANSPARENT;
-    m_bHover = false;
-    m_bPressed = false;
-}
 
 void CSomButton4::OnPaint(HDC dc, int, int) {
     const int width = m_rc.right - m_rc.left;
@@ -95,28 +75,4 @@ void CSomButton4::UpdateLayout() {
         m_xContent = (m_rc.right - m_rc.left - w) / 2;
     }
     Redraw();
-}
-
-BOOL CSomButton4::OnLButtonDown(const POINT&) {
-    return ButtonPress::Down(*this, m_bPressed);
-}
-
-BOOL CSomButton4::OnLButtonDblClk(const POINT&) {
-    return ButtonPress::Down(*this, m_bPressed);
-}
-
-BOOL CSomButton4::OnLButtonUp(const POINT&) {
-    return ButtonPress::Up(*this, m_bPressed, m_bHover);
-}
-
-void CSomButton4::OnCaptureChanged() {
-    ButtonPress::CaptureChanged(*this, m_bPressed);
-}
-
-void CSomButton4::OnMouseEnter(const POINT&) {
-    ButtonPress::SetHover(*this, m_bHover, true);
-}
-
-void CSomButton4::OnMouseLeave() {
-    ButtonPress::SetHover(*this, m_bHover, false);
 }

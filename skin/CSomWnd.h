@@ -21,9 +21,6 @@ public:
     CSomWnd(const CSomWnd&) = delete;
     CSomWnd& operator=(const CSomWnd&) = delete;
 
-    // Frees a control that was allocated on its own; controls that are members of their owner
-    // never call it.
-    virtual void Destroy() { delete this; }
     virtual void OnCreate() {}
     virtual void OnDestroy() {}
     virtual void OnTimer() {}

@@ -277,17 +277,9 @@ void CSomWndManager::ReleaseCapture(CSomWnd* w) {
         ::ReleaseCapture();
 }
 
-LRESULT CSomWndManager::SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::SendMessageW(m_hWnd, msg, wParam, lParam);
-}
-
 LRESULT CSomWndManager::SendCommand(CSomWnd* sender, WORD code, WORD id) {
     return ::SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(id, code),
                           reinterpret_cast<LPARAM>(sender));
-}
-
-BOOL CSomWndManager::PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return ::PostMessageW(m_hWnd, msg, wParam, lParam);
 }
 
 void CSomWndManager::Invalidate(const RECT& rc) {

@@ -28,9 +28,7 @@ public:
     BOOL RemoveWnd(CSomWnd* w) override;
     void SetCapture(CSomWnd* w) override;
     void ReleaseCapture(CSomWnd* w) override;
-    LRESULT SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     LRESULT SendCommand(CSomWnd* sender, WORD code, WORD id) override;
-    BOOL PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void MoveWnd(CSomWnd* w, int x, int y, int cx, int cy) override;
     void SizeWnd(CSomWnd* w, int cx, int cy) override;
     void SetWndPos(CSomWnd* w, int x, int y) override;

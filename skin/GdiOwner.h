@@ -57,9 +57,6 @@ private:
     Handle m_handle = nullptr;
 };
 
-inline BOOL WINAPI DeleteGdiObject(HGDIOBJ object) {
-    return DeleteObject(object);
-}
 inline BOOL WINAPI DeleteBitmap(HBITMAP bitmap) {
     return DeleteObject(bitmap);
 }

@@ -11,9 +11,7 @@ public:
     virtual BOOL RemoveWnd(CSomWnd* w) = 0;
     virtual void SetCapture(CSomWnd* w) = 0;
     virtual void ReleaseCapture(CSomWnd* w) = 0;
-    virtual LRESULT SendMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual LRESULT SendCommand(CSomWnd* sender, WORD code, WORD id) = 0;
-    virtual BOOL PostMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual void MoveWnd(CSomWnd* w, int x, int y, int cx, int cy) = 0;
     virtual void SizeWnd(CSomWnd* w, int cx, int cy) = 0;
     virtual void SetWndPos(CSomWnd* w, int x, int y) = 0;

@@ -4,7 +4,7 @@
 #include "richtext/CBaseDialog.h"
 #include "richtext/CMultiLineTextWndEx.h"
 
-class CWarnDialog : public CBaseDialog<CWarnDialog> {
+class CWarnDialog : public CBaseDialog {
 public:
     CWarnDialog() = default;
     ~CWarnDialog() override;
