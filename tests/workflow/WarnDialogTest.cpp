@@ -37,6 +37,8 @@ INT_PTR RunDialog(ProbeDialog& dialog, const std::function<void(HWND)>& drive,
             ADD_FAILURE() << "the dialog did not appear";
             return;
         }
+        // Acts only once the dialog's own loop runs, as a user's first move would.
+        OnWindowThread(window, [] {});
         drive(window);
         open = !WaitFor([&] { return !IsWindow(window); });
         if (open)
@@ -203,9 +205,15 @@ TEST(WarnDialog, TheCloseButtonEndsWithCancel) {
     bool leftOpen = false;
     const INT_PTR result = RunDialog(
         dialog,
-        [](HWND window) {
+        [&](HWND window) {
             RealMouse mouse(window);
             mouse.MoveTo(335, 12);
+            // A user's press comes after the pointer has reached the button.
+            WaitFor([&] {
+                bool hover = false;
+                OnWindowThread(window, [&] { hover = dialog.m_btnClose.m_bHover; });
+                return hover;
+            });
             mouse.Press();
             mouse.Release();
         },
