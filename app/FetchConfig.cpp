@@ -5,9 +5,15 @@
 #include <sstream>
 
 #include "Deployment.h"
+#include "base/DebugLog.h"
 #include "base/HttpGet.h"
 
 namespace {
+
+// The document is a few mirror lists of a few lines each: 64 KiB holds hundreds of mirrors and
+// ends an endless or hostile answer long before it weighs on an old PC; 30 s is three times the
+// connection's own limit, for a document of a few kilobytes on the slowest line.
+constexpr HttpLimits kConfigLimits{10000, 10000, 30000, 64 * 1024};
 
 // The demo and the tests serve the configuration on a port chosen when they run; the program
 // they run is built exactly as a released one.
@@ -48,8 +54,27 @@ bool IsConfigHost(const std::wstring& host) {
 
 bool FetchConfigFrom(const std::string& url, CloudConfig& config) {
     std::stringstream body;
-    HttpGet(url, body);
-    return ParseConfig(body, config);
+    // A document cut off anywhere could still parse, with mirrors missing: it is no document.
+    switch (HttpGet(url, body, kConfigLimits)) {
+        case HttpResult::Complete:
+            break;
+        case HttpResult::TooLarge:
+            WriteLog(L"云配置超过 %u 字节, 已放弃\n",
+                     static_cast<unsigned>(kConfigLimits.maxBytes));
+            return false;
+        case HttpResult::TooSlow:
+            WriteLog(L"云配置 %u 秒内未下载完, 已放弃\n",
+                     static_cast<unsigned>(kConfigLimits.totalMs / 1000));
+            return false;
+        default:
+            WriteLog(L"无法下载云配置\n");
+            return false;
+    }
+    if (!ParseConfig(body, config)) {
+        WriteLog(L"云配置无效\n");
+        return false;
+    }
+    return true;
 }
 
 bool FetchConfig(CloudConfig& config) {

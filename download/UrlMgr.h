@@ -1,6 +1,7 @@
 // The working list of candidate links for the chosen image.
 #pragma once
 
+#include <cstddef>
 #include <deque>
 #include <functional>
 #include <string>
@@ -32,6 +33,12 @@ private:
     std::string link_regex;
     PageFetcher fetch_page;
 };
+
+// A share page is one HTML page of some hundred kilobytes: 1 MiB holds any real one, and 30 s
+// lets it arrive over a slow line while an endless or trickling answer cannot hold the link.
+// Past either the page counts as a link that failed.
+constexpr std::size_t kSharePageMaxBytes = 1024 * 1024;
+constexpr unsigned long kSharePageSeconds = 30;
 
 // Contains the cloud-drive service's domain, with exact case.
 bool IsCloudDriveLink(const std::string& url);

@@ -9,11 +9,12 @@
 
 namespace {
 
-// Share pages are small; anything longer is no page the expression is meant for.
-constexpr long kPageTimeoutSeconds = 30;
-
+// A page past its cap ends the transfer: returning less than was given fails it.
 size_t AppendToPage(char* data, size_t size, size_t count, void* page) {
-    static_cast<std::string*>(page)->append(data, size * count);
+    auto& text = *static_cast<std::string*>(page);
+    if (text.size() + size * count > kSharePageMaxBytes)
+        return 0;
+    text.append(data, size * count);
     return size * count;
 }
 
@@ -30,7 +31,7 @@ std::string FetchWithCurl(const std::string& url) {
         return page;
     curl_easy_setopt(curl.get(), CURLOPT_URL, url.c_str());
     curl_easy_setopt(curl.get(), CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, kPageTimeoutSeconds);
+    curl_easy_setopt(curl.get(), CURLOPT_TIMEOUT, static_cast<long>(kSharePageSeconds));
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, AppendToPage);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &page);
     curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);

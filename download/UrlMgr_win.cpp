@@ -7,10 +7,17 @@
 #include "download/UrlMgr.h"
 
 namespace {
-// On the download thread a stop interrupts it: the page fetch then ends at once.
+// On the download thread a stop interrupts it: the page fetch then ends at once. A page past its
+// size or time limit is no page: empty, it drops the link like one without a match.
 std::string FetchWithHttpGet(const std::string& url) {
     std::ostringstream page;
-    HttpGet(url, page, HttpLimits{}, [] { return boost::this_thread::interruption_requested(); });
+    HttpLimits limits;
+    limits.totalMs = kSharePageSeconds * 1000;
+    limits.maxBytes = kSharePageMaxBytes;
+    const HttpResult result =
+        HttpGet(url, page, limits, [] { return boost::this_thread::interruption_requested(); });
+    if (result == HttpResult::TooLarge || result == HttpResult::TooSlow)
+        return std::string();
     return page.str();
 }
 }  // namespace

@@ -117,8 +117,50 @@ TEST(HttpGet, ASilentServerEndsTheFetchAtItsLimitsOrAtAStop) {
         EXPECT_EQ(body.str(), c.body) << c.name;
     }
     std::ostringstream whole;
-    HttpGet(echo + "&mode=pieces&size=3&delay_ms=200", whole, {300, 1000});
+    EXPECT_EQ(HttpGet(echo + "&mode=pieces&size=3&delay_ms=200", whole, {300, 1000}),
+              HttpResult::Complete);
     EXPECT_EQ(whole.str(), "abcdefghij") << "a slow body within the limits arrives whole";
+}
+
+// Nothing from the network grows the process without end: an endless body is cut at the cap,
+// one that trickles in at the deadline for the whole fetch, however steadily it comes.
+TEST(HttpGet, AnEndlessOrTricklingBodyEndsAtItsCapOrItsDeadline) {
+    const std::string endless = testenv::ServerUrl() + "/__echo?body=abcdefgh&mode=endless";
+    const struct {
+        const char* name;
+        std::string url;
+        HttpLimits limits;
+        HttpResult result;
+        size_t most;  // body bytes kept at the most
+    } cases[] = {
+        {"endless", endless, {10000, 10000, 60000, 100000}, HttpResult::TooLarge, 100000},
+        {"a byte every 200 ms",
+         endless + "&delay_ms=200",
+         {10000, 10000, 1500, 100000},
+         HttpResult::TooSlow,
+         10},
+        {"exactly the cap",
+         testenv::ServerUrl() + "/__echo?body=abcdefgh",
+         {10000, 10000, 60000, 8},
+         HttpResult::Complete,
+         8},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream body;
+        const auto begun = std::chrono::steady_clock::now();
+        EXPECT_EQ(HttpGet(c.url, body, c.limits), c.result) << c.name;
+        EXPECT_LT(std::chrono::steady_clock::now() - begun, std::chrono::seconds(5)) << c.name;
+        EXPECT_LE(body.str().size(), c.most) << c.name;
+        EXPECT_GT(body.str().size(), 0u) << c.name;
+    }
+}
+
+TEST(FetchConfig, AnEndlessDocumentIsNoDocument) {
+    CloudConfig config;
+    const std::string endless = testenv::ServerUrl() +
+                                "/__echo?body=" + testenv::UrlEncode("[WINXPWP]\nurlcount=0\n") +
+                                "&mode=endless";
+    EXPECT_FALSE(FetchConfigFrom(endless, config));
 }
 
 }  // namespace

@@ -19,6 +19,7 @@ import shutil
 import socket
 import subprocess
 import sys
+import threading
 import time
 import unittest
 import urllib.request
@@ -221,6 +222,41 @@ class Program:
             STARTED.remove(self)
 
 
+class PeakMemory:
+    """The largest resident size, in MiB, that the program's Windows process reaches while the
+    block runs, sampled every 100 ms from /proc."""
+
+    def __enter__(self):
+        self.peak = 0.0
+        self.done = threading.Event()
+        self.thread = threading.Thread(target=self.sample)
+        self.thread.start()
+        return self
+
+    def __exit__(self, *exc):
+        self.done.set()
+        self.thread.join()
+
+    def sample(self):
+        exe = Path(EXE).name
+        while not self.done.wait(0.1):
+            for status in Path("/proc").glob("[0-9]*/status"):
+                try:
+                    command = (status.parent / "cmdline").read_bytes()
+                    if exe.encode() not in command or b"wine-run" in command:
+                        continue
+                    rss = re.search(r"VmRSS:\s+(\d+) kB", status.read_text())
+                except OSError:
+                    continue
+                if rss:
+                    self.peak = max(self.peak, int(rss.group(1)) / 1024)
+
+
+# An endless answer at loopback speed grew the process by hundreds of megabytes a second when
+# nothing capped it; a program that keeps its caps stays far below this.
+MEMORY_CEILING_MIB = 300
+
+
 class ExeTest(unittest.TestCase):
     def setUp(self):
         shutil.rmtree(GHOFILE, ignore_errors=True)
@@ -276,6 +312,45 @@ class ExeTest(unittest.TestCase):
         self.assertEqual(lines["TEXT"], "无法连接云服务器， 请检查网络!")
         self.assertEqual(lines["OTHER_WINDOW"], "0", "a window besides the message box")
         self.assertEqual(program.wait(), 0)
+
+    def test_an_endless_configuration_is_no_configuration(self):
+        server = self.serve()
+        (server.root / "kestrin_1_0.ini.query").write_text("mode=endless")
+        with PeakMemory() as memory:
+            program = self.run_program(server.host)
+            probe = wine(str(TOOLS / "msgbox_probe.exe"), "抱歉", "30000", capture=True)
+        self.assertEqual(probe.returncode, 0, probe.stdout)
+        self.assertIn("TEXT 无法连接云服务器， 请检查网络!", probe.stdout)
+        self.assertEqual(program.wait(), 0)
+        self.assertGreater(memory.peak, 0, "the program's process was not found")
+        self.assertLess(memory.peak, MEMORY_CEILING_MIB)
+        log = (BUILD / "debug.log").read_bytes().decode("gbk")
+        self.assertEqual(log, "云配置超过 65536 字节, 已放弃\r\n")
+
+    def test_an_endless_or_trickling_share_page_is_a_link_that_failed(self):
+        # Endless at full speed ends at the page's cap at once; one byte a second ends at the
+        # page's 30 s deadline. Either way the direct mirror behind it brings the image.
+        for name, query in (("endless", "mode=endless"), ("trickling", "mode=endless&delay_ms=1000")):
+            with self.subTest(page=name):
+                shutil.rmtree(GHOFILE, ignore_errors=True)
+                server = self.serve(pages={"s/win7.html": "<html>"})
+                page = f"/s/win7.html?{query}"
+                server.configure([f"http://{server.host}/xp.qrn"],
+                                 [f"http://localhost:{server.port}{page}",
+                                  f"http://{server.host}/win7u32.qrn"])
+                try:
+                    with PeakMemory() as memory:
+                        program = self.road(server, "win7u32.qrn")
+                    self.assert_handed_off(server, "win7u32.qrn", "win7u32.qrn", "win7.cfg")
+                    paths = [(r["method"], r["path"]) for r in server.requests()]
+                    self.assertEqual(paths, [("GET", "/kestrin_1_0.ini"), ("GET", page),
+                                             ("HEAD", "/win7u32.qrn"), ("GET", "/win7u32.qrn")])
+                    self.assertLess(memory.peak, MEMORY_CEILING_MIB)
+                    self.quit(program)
+                finally:
+                    for cleanup in reversed(self.cleanups):
+                        cleanup()
+                    self.cleanups.clear()
 
     def test_the_whole_road_with_a_direct_mirror(self):
         # Wine reports Windows 7 by default: XP is refused and the Windows 7 image chosen. As

@@ -3,7 +3,8 @@
 and misbehaves on request.
 
 A resource is a file under the document root (/NAME) or a body given in the address
-(/__echo?body=TEXT). The query parameter `mode` picks how it is served; each mode is one
+(/__echo?body=TEXT). The query parameter `mode` picks how it is served (or, for an address
+without one, the query in the file NAME.query beside the resource); each mode is one
 function in MODES, taking the request handler, the resource bytes and the query parameters.
 Control addresses: /__requests (the log of requests as JSON), /__reset (clears the log).
 
@@ -210,6 +211,30 @@ def mode_late_silent(req, data, params):
         serve_normal(req, data, params)
 
 
+def mode_endless(req, data, params):
+    """The resource over and over without end, with no length, as fast as it is read; or, with
+    `delay_ms`, one byte of it at a time that far apart. Ends when the client goes away."""
+    req.send_response(200)
+    req.send_header("Content-Type", "text/html")
+    req.end_headers()
+    req.close_connection = True
+    if req.command == "HEAD":
+        return
+    chunk = bytes(data) or b"x"
+    delay = param(params, "delay_ms", 0) / 1000.0
+    try:
+        while True:
+            if delay:
+                for i in range(len(chunk)):
+                    req.wfile.write(chunk[i:i + 1])
+                    req.wfile.flush()
+                    time.sleep(delay)
+            else:
+                req.wfile.write(chunk * max(1, 65536 // len(chunk)))
+    except OSError:
+        pass
+
+
 MODES = {
     "normal": serve_normal,
     "pieces": mode_pieces,
@@ -224,6 +249,7 @@ MODES = {
     "nolength": mode_nolength,
     "silent": mode_silent,
     "late_silent": mode_late_silent,
+    "endless": mode_endless,
 }
 
 
@@ -258,6 +284,8 @@ class Handler(BaseHTTPRequestHandler):
                         "user_agent": self.headers.get("User-Agent"),
                         "referer": self.headers.get("Referer")})
         data = self.resource(url, params)
+        if "mode" not in params:
+            params.update(self.standing_query(url))
         if data is None:
             mode_status(self, b"", {"code": ["404"]})
             return
@@ -277,6 +305,15 @@ class Handler(BaseHTTPRequestHandler):
         if self.docroot.resolve() in path.parents and path.is_file():
             return path.read_bytes()
         return None
+
+    def standing_query(self, url):
+        """The query of NAME.query beside a resource, for an address the client itself makes
+        (the configuration document's) and so cannot carry a mode."""
+        name = unquote_to_bytes(url.path.lstrip("/")).decode("utf-8", "replace") + ".query"
+        path = (self.docroot / name).resolve()
+        if self.docroot.resolve() in path.parents and path.is_file():
+            return parse_qs(path.read_text().strip(), keep_blank_values=True)
+        return {}
 
     def reply_json(self, value):
         body = json.dumps(value).encode()
