@@ -5,10 +5,10 @@
 
 #include <curl/curl.h>
 
-#include "base/CenterOnWorkArea.h"
-#include "base/CloudConfig.h"
 #include "app/InstanceMutex.h"
 #include "app/UserLocale.h"
+#include "base/CenterOnWorkArea.h"
+#include "base/CloudConfig.h"
 
 const wchar_t kInstanceMutexName[] =
     L"{EC1A101B-CCA9-4d51-A228-BA54F5A19FB6:C5F985DC-38DA-4ae9-9539-BB70E849A424}";

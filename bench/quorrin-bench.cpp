@@ -10,9 +10,9 @@
 #include <string>
 #include <thread>
 
+#include "app/UserLocale.h"
 #include "base/CloudConfig.h"
 #include "base/HttpGet.h"
-#include "app/UserLocale.h"
 #include "bench/BenchStats.h"
 #include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"

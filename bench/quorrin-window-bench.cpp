@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "download/quorrin_download_mgr.h"
-#include "tests/support/OpenDownloadMgr.h"
 #include "skin/GdiOwner.h"
+#include "tests/support/OpenDownloadMgr.h"
 #include "workflow/CMainDlg.h"
 
 namespace {

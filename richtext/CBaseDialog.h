@@ -8,10 +8,10 @@
 
 #include <string>
 
-#include "skin/CIndirectDialog.h"
-#include "skin/CMemDlgTemplate.h"
 #include "richtext/CSomTextButton.h"
 #include "richtext/CSomTextWnd.h"
+#include "skin/CIndirectDialog.h"
+#include "skin/CMemDlgTemplate.h"
 #include "skin/CSomButton3.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomWndManager.h"

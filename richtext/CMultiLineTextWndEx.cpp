@@ -4,9 +4,9 @@
 #include "richtext/LineBreaker.h"
 #include "richtext/LineJustifier.h"
 #include "richtext/MarkupParser.h"
-#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
+#include "skin/TextDrawState.h"
 
 CMultiLineTextWndEx::~CMultiLineTextWndEx() = default;
 

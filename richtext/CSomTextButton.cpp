@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "richtext/GdiTextMeasurer.h"
-#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"
+#include "skin/TextDrawState.h"
 
 namespace {
 

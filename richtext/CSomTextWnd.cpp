@@ -6,10 +6,10 @@
 #include "richtext/LinkTarget.h"
 #include "richtext/MarkupParser.h"
 #include "richtext/SingleLineLayout.h"
-#include "skin/TextDrawState.h"
 #include "skin/CSomBitmap.h"
 #include "skin/FontTable.h"
 #include "skin/ISomWndManager.h"
+#include "skin/TextDrawState.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <variant>
 
 #include "base/CloudConfig.h"
+#include "richtext/CSomTextWnd.h"
 #include "skin/CIndirectDialog.h"
 #include "skin/CMemDlgTemplate.h"
-#include "richtext/CSomTextWnd.h"
 #include "skin/CSomButton4.h"
 #include "skin/CSomImageWnd.h"
 #include "skin/CSomProgressCtrl.h"

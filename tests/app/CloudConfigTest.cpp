@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "base/CloudConfig.h"
 #include "app/FetchConfig.h"
+#include "base/CloudConfig.h"
 #include "base/HttpGet.h"
 #include "tests/app/ConfigCases.h"
 #include "tests/support/TestEnv.h"

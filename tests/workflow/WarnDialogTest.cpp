@@ -8,15 +8,15 @@
 #include <string>
 #include <thread>
 
-#include "workflow/CWarnDialog.h"
 #include "skin/FontTable.h"
+#include "skin/GdiHandle.h"
 #include "tests/richtext/ScreenPixels.h"
 #include "tests/richtext/TestHostWindow.h"
 #include "tests/support/FindDialog.h"
 #include "tests/support/RealMouse.h"
 #include "tests/support/WaitFor.h"
 #include "tests/support/WindowThreadProbe.h"
-#include "skin/GdiHandle.h"
+#include "workflow/CWarnDialog.h"
 
 namespace {
 
