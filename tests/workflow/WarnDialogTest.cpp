@@ -206,14 +206,21 @@ TEST(WarnDialog, TheCloseButtonEndsWithCancel) {
     const INT_PTR result = RunDialog(
         dialog,
         [&](HWND window) {
+            // A user's press comes after the pointer has reached the button; a hand that sees
+            // no hover frame yet moves a little within the button until it does.
             RealMouse mouse(window);
-            mouse.MoveTo(335, 12);
-            // A user's press comes after the pointer has reached the button.
-            WaitFor([&] {
-                bool hover = false;
-                OnWindowThread(window, [&] { hover = dialog.m_btnClose.m_bHover; });
-                return hover;
-            });
+            bool hover = false;
+            for (int attempt = 0; attempt < 10 && !hover; ++attempt) {
+                mouse.MoveTo(attempt % 2 ? 338 : 332, 12);
+                hover = WaitFor(
+                    [&] {
+                        bool now = false;
+                        OnWindowThread(window, [&] { now = dialog.m_btnClose.m_bHover; });
+                        return now;
+                    },
+                    500);
+            }
+            ASSERT_TRUE(hover) << "the pointer over the close button never hovered it";
             mouse.Press();
             mouse.Release();
         },
