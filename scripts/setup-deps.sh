@@ -31,7 +31,7 @@ packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix
   binutils-mingw-w64-i686 libz-mingw-w64-dev cmake ninja-build dpkg-dev xz-utils
   wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
-  nginx-light python3 python3-pil clang-format googletest curl iproute2
+  nginx-light python3 python3-pil python3-nacl clang-format googletest curl iproute2
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -63,7 +63,7 @@ source_versions() {
   { apt-cache showsrc "$1" 2>/dev/null || true; } | sed -n 's/^Version: //p' | sort -rV | uniq
 }
 installed_version() { dpkg-query -W -f='${Version}' "$1"; }
-# The prefix is keyed on everything it is built from: this script; the three source packages,
+# The prefix is keyed on everything it is built from: this script; the five source packages,
 # by the versions APT offers (the build takes the newest a mirror serves, and versions.txt says
 # which); the Boost headers' package; the cross compiler with its runtime; zlib and GoogleTest.
 read_inputs() {
@@ -71,7 +71,7 @@ read_inputs() {
   boost_headers=$(apt-cache show --no-all-versions libboost1.81-dev | sed -n 's/^Version: //p')
   inputs="script $(sha256sum <"$here/setup-deps.sh" | cut -d' ' -f1)"
   inputs+=$'\n'"arch $arch $winnt"
-  for p in boost1.81 curl libpng1.6 mingw-w64; do
+  for p in boost1.81 curl libpng1.6 libsodium mingw-w64; do
     inputs+=$'\n'"$p $(source_versions "$p" | tr '\n' ' ')"
   done
   inputs+=$'\n'"libboost1.81-dev $boost_headers"
@@ -179,7 +179,7 @@ fetch_source() {
   echo "cannot fetch the source package $1" >&2
   return 1
 }
-for p in boost1.81 curl libpng1.6 mingw-w64; do fetch_source "$p"; done
+for p in boost1.81 curl libpng1.6 libsodium mingw-w64; do fetch_source "$p"; done
 
 log "winpthreads for Windows XP"
 # Debian's is built for Vista and imports GetTickCount64: this one is linked in its place (the
@@ -262,6 +262,15 @@ DESTDIR=$stage cmake --install png-build >&2
 mkdir -p "$dest/share/pngsuite"
 cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$dest/share/pngsuite/"
 
+log "libsodium"
+# Ed25519 verification of the configuration and SHA-256 of the image. Its own stack protector
+# would need libssp beside the program; the compiler's defaults are those of the other libraries.
+dpkg-source -x libsodium_*.dsc sodium-src >/dev/null
+(cd sodium-src && ./configure --host=$cross CC=$cc CPPFLAGS="-D_WIN32_WINNT=$winnt" \
+  --prefix="$prefix" --disable-shared --enable-static --disable-ssp >&2)
+make -C sodium-src -j"$jobs" >&2
+make -C sodium-src install DESTDIR="$stage" >&2
+
 log "GoogleTest"
 cmake -S /usr/src/googletest -B gtest-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows \
   -DCMAKE_C_COMPILER=$cc -DCMAKE_CXX_COMPILER=$cxx -DCMAKE_INSTALL_PREFIX="$prefix" \
@@ -279,6 +288,7 @@ boost_src=$(dsc_version boost1.81)
 boost_hdr=$(dpkg-deb -f libboost1.81-dev_*.deb Version)
 curl_src=$(dsc_version curl)
 png_src=$(dsc_version libpng1.6)
+sodium_src=$(dsc_version libsodium)
 zlib_bin=$(installed_version libz-mingw-w64-dev)
 mingw_bin=$(installed_version mingw-w64-$debarch-dev)
 mingw_src=$(dsc_version mingw-w64)
@@ -292,6 +302,7 @@ row() { printf '%-28s %-9s %s\n' "$@"; }
   row "Boost (Thread, Filesystem)" "$(upstream "$boost_src")" "boost1.81 $boost_src (source), libboost1.81-dev $boost_hdr (headers)"
   row "libcurl" "$(upstream "$curl_src")" "curl $curl_src (source); Schannel, zlib; protocols: ${protocols% }"
   row "libpng" "$(upstream "$png_src")" "libpng1.6 $png_src (source)"
+  row "libsodium" "$(upstream "$sodium_src")" "libsodium $sodium_src (source)"
   row "zlib" "$(upstream "$zlib_bin")" "libz-mingw-w64-dev $zlib_bin"
   row "MinGW-w64 runtime" "$(upstream "$mingw_bin")" "mingw-w64-$debarch-dev $mingw_bin (CRT)"
   row "winpthreads" "$(upstream "$mingw_src")" "mingw-w64 $mingw_src (source, built for Windows XP)"
@@ -306,6 +317,7 @@ mkdir -p "$licenses"
 cp "$bsrc/LICENSE_1_0.txt" "$licenses/Boost.txt"
 cp curl-src/COPYING "$licenses/libcurl.txt"
 cp png-src/LICENSE "$licenses/libpng.txt"
+cp sodium-src/LICENSE "$licenses/libsodium.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$licenses/zlib.txt"
 cp /usr/share/doc/mingw-w64-$debarch-dev/copyright "$licenses/MinGW-w64.txt"
 
