@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the native sanitizer and fuzzer build needs from the distribution: clang with its
 # sanitizer and libFuzzer runtimes, Boost (headers, Filesystem, Regex, Thread), libcurl, libpng,
-# libsodium and GoogleTest's sources. Installs nothing when all are present, so the test command can call
-# it every time.
+# libsodium and GoogleTest's sources. Installs nothing when all are present, so the test command
+# can call it every time.
 set -euo pipefail
 
 packages=(clang libclang-rt-14-dev libboost-dev libboost-filesystem-dev libboost-regex-dev
