@@ -30,6 +30,7 @@ mkdir -p "$cache_root"
 packages=(
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 g++-mingw-w64-i686-posix
   binutils-mingw-w64-i686 libz-mingw-w64-dev cmake ninja-build dpkg-dev xz-utils
+  autoconf automake libtool
   wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   nginx-light python3 python3-pil python3-nacl clang-format googletest curl iproute2
 )
@@ -265,8 +266,9 @@ cp -r png-src/contrib/pngsuite png-src/contrib/testpngs "$dest/share/pngsuite/"
 log "libsodium"
 # Ed25519 verification of the configuration and SHA-256 of the image. Its own stack protector
 # would need libssp beside the program; the compiler's defaults are those of the other libraries.
+# Its source package carries no configure script: Debian's own build makes one with autoreconf.
 dpkg-source -x libsodium_*.dsc sodium-src >/dev/null
-(cd sodium-src && ./configure --host=$cross CC=$cc CPPFLAGS="-D_WIN32_WINNT=$winnt" \
+(cd sodium-src && autoreconf -fi >&2 && ./configure --host=$cross CC=$cc CPPFLAGS="-D_WIN32_WINNT=$winnt" \
   --prefix="$prefix" --disable-shared --enable-static --disable-ssp >&2)
 make -C sodium-src -j"$jobs" >&2
 make -C sodium-src install DESTDIR="$stage" >&2
