@@ -77,7 +77,8 @@ int main(int argc, char** argv) {
 
     std::unique_ptr<OpenDownloadMgr> mgr;
     try {
-        mgr = std::make_unique<OpenDownloadMgr>(std::move(links), out);
+        mgr = std::make_unique<OpenDownloadMgr>(std::move(links), out,
+                                                choice == 1 ? cloud.xpSha256 : cloud.win7Sha256);
     } catch (const std::exception& failure) {
         std::printf("result=%s\n", failure.what());
         return 1;

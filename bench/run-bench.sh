@@ -1,18 +1,18 @@
 #!/usr/bin/env bash
 # Serves generated files of 256 MiB and 1 GiB from nginx on loopback and downloads each several
-# times, in turns, with quorrin-bench (the real engine, 64-bit and, when built, 32-bit), the
-# reference downloader (the least this platform can do under Wine) and native curl; prints
-# medians and ratios.
+# times, in turns, with quorrin-bench (the real engine, 64-bit and, when built, 32-bit, each
+# without and with the image's SHA-256 in the configuration), the reference downloader (the least
+# this platform can do under Wine) and native curl; prints medians and ratios.
 # Usage: bench/run-bench.sh [RUNS]   (QUORRIN_BUILD_DIR and QUORRIN_BUILD_DIR_I686 pick the
 # builds, default build/ and build-i686/)
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 runs=${1:-3}
 work=$(mktemp -d /tmp/quorrin-bench.XXXXXX)
-tools=(engine reference curl)
+tools=(engine engine-sha256 reference curl)
 # The 32-bit engine only where this machine runs 32-bit programs.
 if [[ -f $build_i686/bench/quorrin-bench.exe ]] && bash "$root/scripts/runs-32bit.sh" >/dev/null; then
-  tools=(engine engine-i686 reference curl)
+  tools=(engine engine-sha256 engine-i686 engine-i686-sha256 reference curl)
 fi
 cleanup() {
   quorrin_stop_nginx
@@ -31,15 +31,16 @@ quorrin_wait_nginx "$work" "http://127.0.0.1:$port/"
 
 # One measurement: prints "wall cpu peak_ws_mib". Each build writes to its own drive D:.
 measure() {
-  local tool=$1 name=$2 line dir=$build
-  [[ $tool == engine-i686 ]] && dir=$build_i686
+  local tool=$1 name=$2 line dir=$build config=$name.ini
+  [[ $tool == engine-i686* ]] && dir=$build_i686
+  [[ $tool == *-sha256 ]] && config=$name.sha256.ini
   local out_unix=$dir/sandbox/d/bench
   mkdir -p "$out_unix"
   rm -f "$out_unix"/image.qrn*
   case $tool in
-    engine | engine-i686)
+    engine*)
       line=$("$dir/wine-run.sh" "$dir/bench/quorrin-bench.exe" \
-        --config "http://127.0.0.1:$port/$name.ini" --choice 3 --out 'D:\bench\image.qrn' | tail -1) ;;
+        --config "http://127.0.0.1:$port/$config" --choice 3 --out 'D:\bench\image.qrn' | tail -1) ;;
     reference)
       line=$("$dir/wine-run.sh" "$dir/bench/reference-download.exe" \
         "http://127.0.0.1:$port/$name" 'D:\bench\image.qrn' | tail -1) ;;
@@ -58,6 +59,8 @@ for mib in 256 1024; do
   head -c $((mib * 1048576)) /dev/urandom >"$work/www/$name"
   printf '[WINXPWP]\nurlcount=0\n[WIN7WP]\nurlcount=1\nurl1=http://127.0.0.1:%s/%s\n[WINXP]\nurlcount=0\n[WIN7]\nurlcount=0\n' \
     "$port" "$name" >"$work/www/$name.ini"
+  { cat "$work/www/$name.ini"; echo "sha256=$(sha256sum <"$work/www/$name" | cut -c1-64)"; } \
+    >"$work/www/$name.sha256.ini"
   declare -A wall=() cpu=() ws=()
   for ((i = 1; i <= runs; i++)); do
     for tool in "${tools[@]}"; do
@@ -74,14 +77,18 @@ for mib in 256 1024; do
     mc[$tool]=$(tr ' ' '\n' <<<"${cpu[$tool]}" | grep . | median)
     mm[$tool]=$(tr ' ' '\n' <<<"${ws[$tool]}" | grep . | median)
     awk -v t=$tool -v w=${mw[$tool]} -v c=${mc[$tool]} -v m=${mm[$tool]} -v s=$mib \
-      'BEGIN {printf "%-11s wall %6.2fs  %7.1f MiB/s  cpu %6.2fs (%.2fs/GiB)  peak %6.1f MiB\n", t, w, s/w, c, c*1024/s, m}'
+      'BEGIN {printf "%-18s wall %6.2fs  %7.1f MiB/s  cpu %6.2fs (%.2fs/GiB)  peak %6.1f MiB\n", t, w, s/w, c, c*1024/s, m}'
   done
   awk -v e=${mw[engine]} -v r=${mw[reference]} -v n=${mw[curl]} -v ec=${mc[engine]} -v rc=${mc[reference]} \
     'BEGIN {printf "throughput engine/reference %.2f, engine/native curl %.2f; cpu engine/reference %.2f\n", r/e, n/e, ec/rc}'
+  awk -v e=${mw[engine]} -v s=${mw[engine-sha256]} \
+    'BEGIN {printf "image check: engine-sha256/engine wall %.2f (+%.0f %%)\n", s/e, (s/e-1)*100}'
   if [[ -n ${mw[engine-i686]:-} ]]; then
+    awk -v e=${mw[engine-i686]} -v s=${mw[engine-i686-sha256]} \
+      'BEGIN {printf "image check, i686: engine-sha256/engine wall %.2f (+%.0f %%)\n", s/e, (s/e-1)*100}'
     awk -v e=${mw[engine]} -v i=${mw[engine-i686]} -v ec=${mc[engine]} -v ic=${mc[engine-i686]} \
       'BEGIN {printf "i686 engine against x86-64: wall %.2f, cpu %.2f\n", i/e, ic/ec}'
   fi
   unset wall cpu ws mw mc mm
-  rm -f "$work/www/$name" "$work/www/$name.ini"
+  rm -f "$work/www/$name" "$work/www/$name.ini" "$work/www/$name.sha256.ini"
 done

@@ -18,4 +18,8 @@ enum class DownloadOutcome {
     Unreachable,
     // The image, its resume record or its folder could not be written or read.
     LocalError,
+    // The image is whole but its SHA-256 is not the one the configuration names: it was moved
+    // aside and its resume record removed, so that nothing hands it on and the next run starts
+    // afresh.
+    Damaged,
 };

@@ -50,4 +50,10 @@ std::string SizeMismatch(long long stored, long long expected) {
            std::to_string(expected);
 }
 
+const std::string& ImageDamaged() {
+    static const std::string value = ToAnsi(
+        L"下载的镜像校验不符， 可能已损坏或被篡改， 不会用于安装。 它已被移到一旁， 请重新运行本程序再次下载!");
+    return value;
+}
+
 }  // namespace texts

@@ -20,4 +20,6 @@ std::string TransferFailed(const char* reason);
 const std::string& TooMuchData();
 // The transfer ended but the image is not `expected` bytes long.
 std::string SizeMismatch(long long stored, long long expected);
+// The image is whole but not the one the configuration names; it was moved aside.
+const std::string& ImageDamaged();
 }  // namespace texts

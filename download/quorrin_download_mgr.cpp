@@ -1,5 +1,6 @@
 #include "download/quorrin_download_mgr.h"
 
+#include <algorithm>
 #include <boost/algorithm/string/predicate.hpp>
 #include <boost/algorithm/string/trim.hpp>
 #include <boost/filesystem.hpp>
@@ -8,11 +9,13 @@
 #include <optional>
 #include <stdexcept>
 
+#include "base/AnsiText.h"
 #include "Deployment.h"
 #include "base/UserAgent.h"
 #include "download/DownloadDecisions.h"
 #include "download/DownloadSidecar.h"
 #include "download/EngineTexts.h"
+#include "download/ImageHasher.h"
 
 namespace fs = boost::filesystem;
 using Clock = quorrin_download_mgr::Clock;
@@ -22,6 +25,9 @@ namespace {
 constexpr long kReceiveBuffer = 512 * 1024;
 // The image stream's buffer: large writes, few system calls.
 constexpr size_t kFileBuffer = 512 * 1024;
+// How much a run killed at any moment hashes again at its next start, at most: the state is
+// saved, with the image flushed, after every so many bytes.
+constexpr std::int64_t kHashCheckpointBytes = 64 * 1048576;
 
 std::int64_t MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
@@ -43,6 +49,10 @@ public:
 struct quorrin_download_mgr::write_context {
     quorrin_download_mgr* mgr;
     std::ofstream* file;
+    // Null when no digest is expected.
+    ImageHasher* hasher;
+    // Image bytes at the hash state last saved.
+    std::int64_t checkpointed = 0;
     int* idle_attempts;
     // Content-Range of the answer being received; cleared at every status line (redirects).
     std::string content_range;
@@ -59,10 +69,16 @@ struct quorrin_download_mgr::write_context {
 };
 
 quorrin_download_mgr::quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
-                                           const fs::path& target)
+                                           const fs::path& target, const std::string& sha256)
     : file_path(target), sidecar_path(target), provider(std::move(links)) {
     sidecar_path += ".cfg";
-    url = provider->GetUrl(false);
+    if (!sha256.empty()) {
+        expected_digest = ParseDigestHex(sha256);
+        if (!expected_digest) {
+            throw std::invalid_argument("sha256: " + sha256);
+        }
+    }
+    UseLink(provider->GetUrl(false));
     if (curl.get() == nullptr) {
         throw std::runtime_error("curl_easy_init");
     }
@@ -98,6 +114,60 @@ void quorrin_download_mgr::Start() {
 void quorrin_download_mgr::Fail(DownloadOutcome how, std::string text) {
     outcome = how;
     error_text = std::move(text);
+}
+
+void quorrin_download_mgr::UseLink(std::string link) {
+    url = std::move(link);
+    if (std::find(links_used.begin(), links_used.end(), url) == links_used.end()) {
+        links_used.push_back(url);
+    }
+}
+
+fs::path quorrin_download_mgr::SetAsidePath(const fs::path& image) {
+    fs::path aside = image;
+    aside += ".corrupt";
+    return aside;
+}
+
+fs::path quorrin_download_mgr::HashStatePath(const fs::path& image) {
+    fs::path state = image;
+    state += ".sha256";
+    return state;
+}
+
+void quorrin_download_mgr::CheckImage(write_context& context) {
+    ImageHasher& hasher = *context.hasher;
+    const auto stopped = [this] { return stop_requested.load(); };
+    if (!hasher.CatchUp(file_path, total_size, stopped)) {
+        if (stop_requested) {
+            throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+        }
+        throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+    }
+    hasher.Checkpoint();
+    std::uint64_t length = 0;
+    const Sha256Stream::Digest actual = hasher.Finish(length);
+    if (actual == *expected_digest) {
+        outcome = DownloadOutcome::Done;
+        return;
+    }
+    // The last damaged image only: an older one goes, so that the disk does not fill up. The
+    // image must leave its place whatever happens, since the installer looks for it there.
+    const fs::path aside = SetAsidePath(file_path);
+    boost::system::error_code failed;
+    fs::remove(aside, failed);
+    fs::rename(file_path, aside, failed);
+    if (failed) {
+        fs::remove(file_path, failed);
+    }
+    fs::remove(sidecar_path, failed);
+    hasher.Discard();
+    Fail(DownloadOutcome::Damaged, texts::ImageDamaged());
+    log_text = ToAnsi(L"镜像校验不符: 应为 ") + DigestHex(*expected_digest) + ToAnsi(L", 实为 ") +
+               DigestHex(actual) + ToAnsi(L", 已移到 ") + aside.string() + ToAnsi(L", 所用链接:");
+    for (const std::string& link : links_used) {
+        log_text += " " + link;
+    }
 }
 
 boost::thread quorrin_download_mgr::LaunchWorker() {
@@ -142,7 +212,7 @@ std::int64_t quorrin_download_mgr::QueryRemoteSize() {
     curl_easy_getinfo(h, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length);
     curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective);
     if (effective != nullptr) {
-        url = effective;
+        UseLink(effective);
     }
     // An error page's length is not the image's size.
     if (status < 200 || status >= 300) {
@@ -172,6 +242,15 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             return false;
         case ResumeAction::Resume:
             downloaded = *stored;
+            if (context.hasher != nullptr &&
+                !context.hasher->CatchUp(file_path, *stored,
+                                         [this] { return stop_requested.load(); })) {
+                if (stop_requested) {
+                    throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+                }
+                throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+            }
+            context.checkpointed = downloaded;
             context.OpenImage(std::ios::app);
             break;
         case ResumeAction::Restart:
@@ -179,6 +258,10 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             if (file_path.has_parent_path()) {
                 fs::create_directories(file_path.parent_path());
             }
+            if (context.hasher != nullptr) {
+                context.hasher->Restart();
+            }
+            context.checkpointed = 0;
             // The old bytes go before the new record is written: a record never vouches for
             // bytes of another size's image, even after a crash between the two.
             context.OpenImage(std::ios::trunc);
@@ -199,8 +282,14 @@ void quorrin_download_mgr::Run() {
     int idle_attempts = -1;
     const std::unique_ptr<char[]> buffer(new char[kFileBuffer]);
     std::ofstream file;
-    write_context context{this, &file, &idle_attempts, std::string(), false, buffer.get()};
+    std::unique_ptr<ImageHasher> hasher;
+    write_context context{this, &file, nullptr, 0, &idle_attempts, std::string(), false,
+                          buffer.get()};
     try {
+        if (expected_digest) {
+            hasher = std::make_unique<ImageHasher>(HashStatePath(file_path));
+            context.hasher = hasher.get();
+        }
         CURLcode result = CURLE_OK;
         do {
             outcome = DownloadOutcome::Pending;
@@ -211,7 +300,11 @@ void quorrin_download_mgr::Run() {
                 throw download_failure(DownloadOutcome::Refused, texts::NoFileSize());
             }
             if (!PrepareImage(context)) {
-                outcome = DownloadOutcome::Done;
+                if (hasher) {
+                    CheckImage(context);
+                } else {
+                    outcome = DownloadOutcome::Done;
+                }
                 finished = true;
                 return;
             }
@@ -254,8 +347,11 @@ void quorrin_download_mgr::Run() {
             if (outcome == DownloadOutcome::Stalled) {
                 // Everything received so far goes to disk before the next size check.
                 file.close();
+                if (hasher) {
+                    hasher->Checkpoint();
+                }
                 try {
-                    url = provider->GetUrl(AdvanceLink(idle_attempts));
+                    UseLink(provider->GetUrl(AdvanceLink(idle_attempts)));
                 } catch (const std::exception& noLink) {
                     // The link stalled and no other one can be had: the provider's text says why.
                     throw download_failure(DownloadOutcome::Stalled, noLink.what());
@@ -271,6 +367,8 @@ void quorrin_download_mgr::Run() {
                 const auto stored = static_cast<std::int64_t>(fs::file_size(file_path));
                 if (stored != total_size) {
                     Fail(DownloadOutcome::Refused, texts::SizeMismatch(stored, total_size));
+                } else if (hasher) {
+                    CheckImage(context);
                 } else {
                     outcome = DownloadOutcome::Done;
                 }
@@ -290,6 +388,11 @@ void quorrin_download_mgr::Run() {
         file.close();
         Fail(DownloadOutcome::Stopped, texts::UserStop());
     }
+    // Whatever the image holds is on disk now: its hash is kept for the next run.
+    if (hasher && outcome != DownloadOutcome::Damaged) {
+        hasher->Checkpoint();
+    }
+    hasher.reset();
     finished = true;
 }
 
@@ -329,6 +432,10 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
                 // The whole file came instead of the rest: start the image again rather than
                 // append a second copy.
                 mgr.downloaded = 0;
+                if (context.hasher != nullptr) {
+                    context.hasher->Restart();
+                }
+                context.checkpointed = 0;
                 context.OpenImage(std::ios::trunc);
                 break;
             case BodyAction::Refuse:
@@ -352,6 +459,14 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
         return 0;
     }
     mgr.downloaded += static_cast<std::int64_t>(n);
+    if (context.hasher != nullptr) {
+        context.hasher->Feed(data, n);
+        if (mgr.downloaded - context.checkpointed >= kHashCheckpointBytes) {
+            context.file->flush();
+            context.hasher->Checkpoint();
+            context.checkpointed = mgr.downloaded;
+        }
+    }
     const Clock::time_point now = Clock::now();
     mgr.average_rate = RateOver(mgr.attempt_bytes, MicrosecondsBetween(mgr.attempt_start, now));
     if (mgr.Sample(now)) {

@@ -10,10 +10,13 @@
 #include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "download/DownloadDecisions.h"
 #include "download/DownloadOutcome.h"
+#include "download/Sha256Stream.h"
 #include "download/quorrin_download_info_provider.h"
 
 // Owns one libcurl easy handle.
@@ -44,9 +47,11 @@ public:
     using Clock = std::chrono::steady_clock;
 
     // Takes the first link from `links` at once (may fetch a share page and may throw); the image
-    // is stored at `target`, its resume record beside it.
+    // is stored at `target`, its resume record beside it. With `sha256` (64 hex digits) the
+    // image is done only once its SHA-256 is that; empty checks nothing. Throws
+    // std::invalid_argument for any other value.
     quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
-                         const boost::filesystem::path& target);
+                         const boost::filesystem::path& target, const std::string& sha256 = {});
     virtual ~quorrin_download_mgr();
     quorrin_download_mgr(const quorrin_download_mgr&) = delete;
     quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
@@ -64,6 +69,13 @@ public:
     DownloadOutcome Outcome() const { return outcome; }
     // Empty exactly when the outcome is Done.
     const std::string& ErrorText() const { return error_text; }
+    // What the log needs beyond the error text, empty when nothing: for a damaged image both
+    // digests and every link used.
+    const std::string& LogText() const { return log_text; }
+
+    // Beside the image: where a damaged image is set aside, and the hash state of a partial one.
+    static boost::filesystem::path SetAsidePath(const boost::filesystem::path& image);
+    static boost::filesystem::path HashStatePath(const boost::filesystem::path& image);
 
 protected:
     // The window reads the counters and rates below while the worker writes them; they feed
@@ -82,7 +94,11 @@ protected:
     std::atomic<std::int64_t> total_size{0};
     DownloadOutcome outcome = DownloadOutcome::Pending;
     std::string error_text;
+    std::string log_text;
     std::string url;
+    // Every link this download has taken, in order, once each.
+    std::vector<std::string> links_used;
+    std::optional<Sha256Stream::Digest> expected_digest;
     boost::filesystem::path file_path;
     boost::filesystem::path sidecar_path;
     std::atomic<bool> finished{true};
@@ -97,6 +113,10 @@ private:
     void Run();
     // Records how the download ended and the text that tells the user.
     void Fail(DownloadOutcome how, std::string text);
+    // Takes `link` as the current one and notes it among those used.
+    void UseLink(std::string link);
+    // The whole image against the expected digest: Done, or Damaged with the image set aside.
+    void CheckImage(write_context& context);
     std::int64_t QueryRemoteSize();
     // One attempt's resume decision; false when the image is already complete.
     bool PrepareImage(write_context& context);

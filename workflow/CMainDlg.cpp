@@ -376,7 +376,8 @@ void CMainDlg::OnStart() {
         else if (m_nChoice == kChoiceWin7)
             links->SelectList(m_config.win7Urls);
         m_pDownloadMgr = std::make_unique<quorrin_download_mgr>(
-            std::move(links), boost::filesystem::path(m_szImagePath));
+            std::move(links), boost::filesystem::path(m_szImagePath),
+            m_nChoice == kChoiceXp ? m_config.xpSha256 : m_config.win7Sha256);
         m_pDownloadMgr->Start();
         SetTimer(m_hWnd, TIMER_PROGRESS, kProgressPeriod, nullptr);
     } catch (const std::exception& failure) {
@@ -418,6 +419,8 @@ void CMainDlg::OnProgressTick() {
 void CMainDlg::ShowFailure() {
     KillTimer(m_hWnd, TIMER_PROGRESS);
     const std::string text = m_pDownloadMgr->ErrorText();
+    if (!m_pDownloadMgr->LogText().empty())
+        debug_log.Write(m_pDownloadMgr->LogText() + "\n");
     MessageBoxA(m_hWnd, text.c_str(), ToAnsi(main_texts::kFailureCaption).c_str(), MB_OK);
     // The process ends without its window's clean-up; its icon must not stay behind as a dead
     // one in the notification area.

@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <sodium.h>
+
+#include <boost/algorithm/string/case_conv.hpp>
 #include <boost/filesystem.hpp>
 #include <chrono>
 #include <cstdlib>
@@ -15,6 +18,7 @@
 
 #include "app/UserLocale.h"
 #include "download/DownloadSidecar.h"
+#include "download/EngineTexts.h"
 #include "download/quorrin_download_mgr.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/OpenDownloadMgr.h"
@@ -307,6 +311,122 @@ TEST_F(DownloadMgrTest, ANewRecordNeverCoversOldBytes) {
     EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize + 1);
     EXPECT_EQ(Download({url}, image).error, "");
     EXPECT_EQ(ReadBytes(image), content);
+}
+
+// The SHA-256 of `bytes` in hex, from libsodium directly rather than through the engine's stream.
+std::string Sha256Hex(const std::string& bytes) {
+    unsigned char digest[crypto_hash_sha256_BYTES];
+    crypto_hash_sha256(digest, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    char hex[2 * sizeof digest + 1];
+    sodium_bin2hex(hex, sizeof hex, digest, sizeof digest);
+    return hex;
+}
+
+// One run of a checked download into `image`, stopped once `stopAt` bytes are stored when that
+// is not zero.
+struct Checked {
+    DownloadOutcome how;
+    std::string error;
+    std::string log;
+    std::string requests;
+};
+Checked DownloadChecked(const std::string& link, const fs::path& image, const std::string& sha256,
+                        std::int64_t stopAt = 0) {
+    testenv::Fetch(testenv::ServerUrl() + "/__reset");
+    OpenDownloadMgr mgr(MakeLinks({link}), image, sha256);
+    mgr.Start();
+    if (stopAt > 0) {
+        for (int i = 0; i < 400 && mgr.downloaded < stopAt && !mgr.finished; ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        mgr.StopAndWait();
+    }
+    mgr.worker.join();
+    return {mgr.Outcome(), mgr.error_text, mgr.LogText(), RequestLog()};
+}
+
+// The image is handed on only when its SHA-256 is the configured one, computed while it arrives
+// and carried across runs; a damaged image is set aside (the last one only) with its record
+// gone, so that the next run starts afresh.
+TEST_F(DownloadMgrTest, TheImageIsDoneOnlyWithTheConfiguredDigest) {
+    const std::string right = Sha256Hex(content);
+    const std::string wrong = Sha256Hex(content + "x");
+    std::string flipped = content;
+    flipped[1000] = static_cast<char>(~flipped[1000]);
+    struct Case {
+        const char* name;
+        std::string query;
+        // Image bytes before the run, with a matching record; empty: none.
+        std::string stored;
+        // A first run stopped after this many bytes, before the checked one.
+        std::int64_t stopFirstAt;
+        std::string sha256;
+        bool done;
+        int gets;
+    };
+    const std::string pieces = "?mode=pieces&size=65536&delay_ms=20";
+    const Case cases[] = {
+        {"matching digest", "", "", 0, right, true, 1},
+        {"uppercase digest", "", "", 0, boost::to_upper_copy(right), true, 1},
+        {"mismatch on a fresh download", "", "", 0, wrong, false, 1},
+        {"mirror sends the right length and wrong bytes", "?mode=flip", "", 0, right, false, 1},
+        {"resumed from a partial image without a hash state", "", content.substr(0, kMiB), 0,
+         right, true, 1},
+        {"resumed across two runs", pieces, "", 700000, right, true, 2},
+        {"mismatch after a resume across two runs", pieces, "", 700000, wrong, false, 2},
+        {"complete at start and right", "", content, 0, right, true, 0},
+        {"complete at start with a wrong byte", "", flipped, 0, right, false, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path image = kRoot / "digest" / c.name / "image.qrn";
+        const fs::path record = image.string() + ".cfg";
+        const fs::path aside = quorrin_download_mgr::SetAsidePath(image);
+        const fs::path state = quorrin_download_mgr::HashStatePath(image);
+        fs::remove_all(image.parent_path());
+        if (!c.stored.empty()) {
+            WriteBytes(image, c.stored);
+            WriteSidecar(record, kSize);
+        }
+        int gets = 0;
+        if (c.stopFirstAt > 0) {
+            const Checked first = DownloadChecked(url + c.query, image, c.sha256, c.stopFirstAt);
+            ASSERT_EQ(first.how, DownloadOutcome::Stopped);
+            EXPECT_TRUE(fs::exists(state)) << "the hash state is kept for the next run";
+            gets += Count(first.requests, "\"GET\"");
+        }
+        const Checked run = DownloadChecked(url + c.query, image, c.sha256);
+        gets += Count(run.requests, "\"GET\"");
+        EXPECT_EQ(gets, c.gets) << run.requests;
+        if (c.done) {
+            EXPECT_EQ(run.how, DownloadOutcome::Done) << run.error;
+            EXPECT_EQ(ReadBytes(image), content);
+            EXPECT_FALSE(fs::exists(aside));
+            continue;
+        }
+        EXPECT_EQ(run.how, DownloadOutcome::Damaged) << run.error;
+        EXPECT_EQ(run.error, texts::ImageDamaged());
+        EXPECT_FALSE(fs::exists(image)) << "a damaged image stays where the installer looks";
+        EXPECT_FALSE(fs::exists(record)) << "the next run would resume a damaged image";
+        EXPECT_FALSE(fs::exists(state));
+        EXPECT_EQ(ReadBytes(aside).size(), size_t(kSize));
+        const std::string actual = Sha256Hex(ReadBytes(aside));
+        EXPECT_NE(run.log.find(boost::to_lower_copy(c.sha256)), std::string::npos) << run.log;
+        EXPECT_NE(run.log.find(actual), std::string::npos) << run.log;
+        EXPECT_NE(run.log.find(url + c.query), std::string::npos) << run.log;
+
+        // Another damaged image takes the place of the one set aside before.
+        const Checked again = DownloadChecked(url + "?mode=flip&at=7", image, wrong);
+        EXPECT_EQ(again.how, DownloadOutcome::Damaged);
+        std::string expected = content;
+        expected[7] = static_cast<char>(~expected[7]);
+        EXPECT_EQ(ReadBytes(aside), expected);
+        int files = 0;
+        for (const auto& entry : fs::directory_iterator(image.parent_path())) {
+            files += entry.path() != aside;
+        }
+        EXPECT_EQ(files, 0) << "only the last damaged image is kept";
+    }
 }
 
 // A stop while the worker fetches a share page ends the fetch; the server never answers it.

@@ -93,6 +93,15 @@ def mode_pieces(req, data, params):
                  delay=param(params, "delay_ms", 0) / 1000.0)
 
 
+def mode_flip(req, data, params):
+    """Normal answers of the right length with one byte wrong: the byte at `at` (default the
+    middle) inverted, as a broken or hostile mirror would send."""
+    at = param(params, "at", len(data) // 2)
+    flipped = bytearray(data)
+    flipped[at] ^= 0xFF
+    serve_normal(req, memoryview(flipped), params)
+
+
 def mode_status(req, data, params):
     """An error status (`code`, default 404) with an HTML page as body."""
     code = param(params, "code", 404)
@@ -238,6 +247,7 @@ def mode_endless(req, data, params):
 MODES = {
     "normal": serve_normal,
     "pieces": mode_pieces,
+    "flip": mode_flip,
     "status": mode_status,
     "close": mode_close,
     "stall": mode_stall,
