@@ -11,6 +11,7 @@ directory: the program's current directory, with .\\res\\ and the installer stan
 QUORRIN_TOOLS (the test tools), QUORRIN_SANDBOX (the folder behind drive D:), QUORRIN_WORK
 (scratch dir), DISPLAY.
 """
+import hashlib
 import io
 import json
 import os
@@ -172,14 +173,16 @@ class Server:
         self.configure(xp or [f"http://{self.host}/xp.qrn"],
                        win7 or [f"http://{self.host}/win7u32.qrn"])
 
-    def configure(self, xp, win7):
-        """First group only: every address of a list in its WP section."""
+    def configure(self, xp, win7, win7_sha256=None):
+        """First group only: every address of a list in its WP section; the Windows 7 image's
+        digest in [WIN7] when given."""
         def section(name, urls):
             lines = [f"[{name}]", f"urlcount={len(urls)}"]
             lines += [f"url{i}={u.replace('HOST', self.host)}" for i, u in enumerate(urls, 1)]
             return "\n".join(lines)
+        digest = [f"sha256={win7_sha256}"] if win7_sha256 else []
         document = "\n".join([section("WINXPWP", xp), section("WIN7WP", win7), "[WINXP]",
-                              "urlcount=0", "[WIN7]", "urlcount=0", ""])
+                              "urlcount=0", "[WIN7]", "urlcount=0", *digest, ""])
         (self.root / "kestrin_1_0.ini").write_text(document)
 
     def requests(self):
@@ -427,6 +430,65 @@ class ExeTest(unittest.TestCase):
         self.assertEqual(len(transfers), 1)
         self.assertEqual(transfers[0]["range"], f"bytes={kept}-", "only the rest travels")
         self.quit(program)
+
+    def assert_set_aside(self, probe, expected_sha256):
+        """The failure message, nothing handed to the installer, the damaged image aside."""
+        self.assertEqual(probe.returncode, 0, probe.stdout)
+        self.assertIn("TEXT 下载的镜像校验不符， 可能已损坏或被篡改， 不会用于安装。 "
+                      "它已被移到一旁， 请重新运行本程序再次下载!", probe.stdout)
+        self.assertFalse((GHOFILE / "QrnOneKey.receipt.txt").exists(), "the installer ran")
+        self.assertFalse((GHOFILE / "win7u32.qrn").exists())
+        self.assertFalse((GHOFILE / "win7u32.qrn.cfg").exists())
+        aside = (GHOFILE / "win7u32.qrn.corrupt").read_bytes()
+        self.assertEqual(len(aside), IMAGE_SIZE)
+        log = (BUILD / "debug.log").read_bytes().decode("gbk")
+        self.assertIn(f"应为 {expected_sha256}, 实为 {hashlib.sha256(aside).hexdigest()}", log)
+
+    def test_only_an_image_with_the_configured_digest_reaches_the_installer(self):
+        server = self.serve()
+        right = hashlib.sha256(server.images["win7u32.qrn"]).hexdigest()
+        server.configure([f"http://{server.host}/xp.qrn"], [f"http://{server.host}/win7u32.qrn"],
+                         win7_sha256=right.upper())
+        program = self.road(server, "win7u32.qrn")
+        self.assert_handed_off(server, "win7u32.qrn", "win7u32.qrn", "win7.cfg")
+        self.quit(program)
+
+        # A mirror that sends the right length with one byte wrong.
+        shutil.rmtree(GHOFILE, ignore_errors=True)
+        flipped = f"http://{server.host}/win7u32.qrn?mode=flip"
+        server.configure([f"http://{server.host}/xp.qrn"], [flipped], win7_sha256=right)
+        program = self.run_program(server.host)
+        click_client(START)
+        probe = wine(str(TOOLS / "msgbox_probe.exe"), "出错了", "60000", capture=True)
+        self.assert_set_aside(probe, right)
+        self.assertIn(flipped, (BUILD / "debug.log").read_bytes().decode("gbk"))
+        self.assertEqual(program.wait(), 0)
+
+    def test_a_wrong_image_is_caught_after_a_run_killed_mid_download(self):
+        server = self.serve()
+        wrong = hashlib.sha256(b"another image").hexdigest()
+        slow = f"http://{server.host}/win7u32.qrn?mode=pieces&size=16384&delay_ms=100"
+        server.configure([f"http://{server.host}/xp.qrn"], [slow], win7_sha256=wrong)
+        image = GHOFILE / "win7u32.qrn"
+        program = self.run_program(server.host)
+        click_client(START)
+        wait_until(lambda: image.exists() and image.stat().st_size > 256 * 1024, 60,
+                   "part of the image")
+        program.kill()
+        kept = image.stat().st_size
+        self.assertLess(kept, IMAGE_SIZE, "the download ended before the kill")
+
+        server.reset()
+        server.configure([f"http://{server.host}/xp.qrn"], [f"http://{server.host}/win7u32.qrn"],
+                         win7_sha256=wrong)
+        program = self.run_program(server.host)
+        click_client(START)
+        probe = wine(str(TOOLS / "msgbox_probe.exe"), "出错了", "60000", capture=True)
+        self.assert_set_aside(probe, wrong)
+        transfers = [r for r in server.requests() if r["method"] == "GET" and
+                     r["path"] == "/win7u32.qrn"]
+        self.assertEqual([r["range"] for r in transfers], [f"bytes={kept}-"])
+        self.assertEqual(program.wait(), 0)
 
     def test_the_skin_is_found_from_any_starting_folder(self):
         """Its own res\\ folder first, as the release is laid out; the program's own one when
