@@ -61,7 +61,10 @@ std::string Sha256Stream::Save() const {
         std::snprintf(digits, sizeof digits, "%08lx", static_cast<unsigned long>(word));
         text << ' ' << digits;
     }
-    text << ' ' << Hex(state.buf, Length() % kBlock) << '\n';
+    const std::size_t partial = Length() % kBlock;
+    if (partial > 0)
+        text << ' ' << Hex(state.buf, partial);
+    text << '\n';
     return text.str();
 }
 
