@@ -34,6 +34,9 @@ ImageHasher::ImageHasher(fs::path stateFile) : state_file(std::move(stateFile)) 
 }
 
 ImageHasher::~ImageHasher() {
+    // The engine's worker is interrupted to stop it; that must not cut short the save of the
+    // state or leave this thread running. Every wait here is short.
+    const boost::this_thread::disable_interruption uninterrupted;
     {
         boost::lock_guard<boost::mutex> guard(lock);
         closing = true;
@@ -101,6 +104,7 @@ void ImageHasher::Discard() {
 }
 
 void ImageHasher::Queue(bool checkpoint) {
+    const boost::this_thread::disable_interruption uninterrupted;
     Block block;
     block.bytes.swap(filling);
     block.checkpoint = checkpoint;
@@ -115,6 +119,7 @@ void ImageHasher::Queue(bool checkpoint) {
 void ImageHasher::Drain() {
     if (!filling.empty())
         Queue(false);
+    const boost::this_thread::disable_interruption uninterrupted;
     boost::unique_lock<boost::mutex> guard(lock);
     changed.wait(guard, [&] { return queue.empty() && !busy; });
 }
