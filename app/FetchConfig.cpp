@@ -2,11 +2,13 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <sstream>
 
 #include "Deployment.h"
 #include "base/DebugLog.h"
 #include "base/HttpGet.h"
+#include "base/SignedDocument.h"
 
 namespace {
 
@@ -25,6 +27,29 @@ std::wstring ConfigHost() {
     if (length > 0 && length < 256 && IsConfigHost(fromEnvironment))
         return fromEnvironment;
     return deployment::kConfigHost;
+}
+
+// The bytes of `document` to parse: all of them without a key, the signed ones with it; none, and
+// the log says why, when the key did not sign the document.
+std::optional<std::string_view> AuthenticBytes(std::string_view document,
+                                               std::string_view publicKeyHex) {
+    if (publicKeyHex.empty())
+        return document;
+    const SignedDocument checked = CheckSignedDocument(document, publicKeyHex);
+    switch (checked.check) {
+        case SignedDocument::Check::Valid:
+            return checked.body;
+        case SignedDocument::Check::Missing:
+            WriteLog(L"云配置签名无效: 缺少签名\n");
+            break;
+        case SignedDocument::Check::Malformed:
+            WriteLog(L"云配置签名无效: 签名格式错误\n");
+            break;
+        case SignedDocument::Check::Mismatch:
+            WriteLog(L"云配置签名无效: 签名与内容不符\n");
+            break;
+    }
+    return std::nullopt;
 }
 
 std::string ConfigAddress() {
@@ -52,8 +77,9 @@ bool IsConfigHost(const std::wstring& host) {
     return true;
 }
 
-bool FetchConfigFrom(const std::string& url, CloudConfig& config) {
-    std::stringstream body;
+ConfigStatus FetchConfigFrom(const std::string& url, std::string_view publicKeyHex,
+                             CloudConfig& config) {
+    std::ostringstream body;
     // A document cut off anywhere could still parse, with mirrors missing: it is no document.
     switch (HttpGet(url, body, kConfigLimits)) {
         case HttpResult::Complete:
@@ -61,22 +87,27 @@ bool FetchConfigFrom(const std::string& url, CloudConfig& config) {
         case HttpResult::TooLarge:
             WriteLog(L"云配置超过 %u 字节, 已放弃\n",
                      static_cast<unsigned>(kConfigLimits.maxBytes));
-            return false;
+            return ConfigStatus::Unavailable;
         case HttpResult::TooSlow:
             WriteLog(L"云配置 %u 秒内未下载完, 已放弃\n",
                      static_cast<unsigned>(kConfigLimits.totalMs / 1000));
-            return false;
+            return ConfigStatus::Unavailable;
         default:
             WriteLog(L"无法下载云配置\n");
-            return false;
+            return ConfigStatus::Unavailable;
     }
-    if (!ParseConfig(body, config)) {
+    const std::string document = body.str();
+    const std::optional<std::string_view> authentic = AuthenticBytes(document, publicKeyHex);
+    if (!authentic)
+        return ConfigStatus::Unauthentic;
+    std::istringstream parsed{std::string(*authentic)};
+    if (!ParseConfig(parsed, config)) {
         WriteLog(L"云配置无效\n");
-        return false;
+        return ConfigStatus::Unavailable;
     }
-    return true;
+    return ConfigStatus::Fetched;
 }
 
-bool FetchConfig(CloudConfig& config) {
-    return FetchConfigFrom(ConfigAddress(), config);
+ConfigStatus FetchConfig(std::string_view publicKeyHex, CloudConfig& config) {
+    return FetchConfigFrom(ConfigAddress(), publicKeyHex, config);
 }

@@ -19,6 +19,8 @@ namespace {
 constexpr wchar_t kSorryCaption[] = L"抱歉";
 constexpr wchar_t kNeedAdminText[] = L"您必须以管理员权限启动本程序!";
 constexpr wchar_t kNoConfigText[] = L"无法连接云服务器， 请检查网络!";
+constexpr wchar_t kUnauthenticConfigText[] =
+    L"云配置的签名无效， 可能已被篡改， 为安全起见本程序将退出!";
 
 void RaiseRunningInstance() {
     HWND running = FindWindowW(nullptr, kMainWindowTitle);
@@ -51,9 +53,15 @@ int RunStartup(const StartupSeams& seams) {
     }
     ApplyUserDefaultLocale();
     CloudConfig config;
-    if (!seams.fetchConfig(config)) {
-        MessageBoxW(nullptr, kNoConfigText, kSorryCaption, MB_OK);
-        return 0;
+    switch (seams.fetchConfig(config)) {
+        case ConfigStatus::Fetched:
+            break;
+        case ConfigStatus::Unavailable:
+            MessageBoxW(nullptr, kNoConfigText, kSorryCaption, MB_OK);
+            return 0;
+        case ConfigStatus::Unauthentic:
+            MessageBoxW(nullptr, kUnauthenticConfigText, kSorryCaption, MB_OK);
+            return 0;
     }
     const int result = seams.runMainWindow(config);
     curl_global_cleanup();

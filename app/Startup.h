@@ -2,13 +2,15 @@
 // main window, clean-up.
 #pragma once
 
+#include "app/ConfigStatus.h"
+
 struct CloudConfig;
 
 // The steps that touch the outside world, replaceable so tests can make cases the platform
 // cannot (Wine always reports an administrator).
 struct StartupSeams {
     bool (*isAdmin)();
-    bool (*fetchConfig)(CloudConfig& config);
+    ConfigStatus (*fetchConfig)(CloudConfig& config);
     int (*runMainWindow)(const CloudConfig& config);
 };
 

@@ -2,6 +2,10 @@
 # Every configuration checks their form; a release (QUORRIN_RELEASE) has no defaults and refuses
 # values that point back at the building machine, so that a package can never ship aimed at
 # loopback by an oversight.
+# Beside them the configuration key, the public half of the key that signs the configuration
+# document (app/ConfigKey.h.in). Optional outside a release, where the program then reads any
+# document; a release needs it, so that whoever answers in the configuration server's place
+# cannot send users to images of their own.
 
 set(quorrin_deployment_values QUORRIN_CONFIG_HOST QUORRIN_CLOUD_DOMAIN QUORRIN_CLOUD_HOME QUORRIN_WEBSITE)
 
@@ -21,12 +25,15 @@ set(QUORRIN_CONFIG_HOST "${quorrin_default_config_host}" CACHE STRING "Configura
 set(QUORRIN_CLOUD_DOMAIN "${quorrin_default_cloud_domain}" CACHE STRING "Cloud-drive service domain (tells share links from direct links)")
 set(QUORRIN_CLOUD_HOME "${quorrin_default_cloud_home}" CACHE STRING "Cloud-drive home page, the size probe's Referer")
 set(QUORRIN_WEBSITE "${quorrin_default_website}" CACHE STRING "Product web site")
+set(QUORRIN_CONFIG_KEY "" CACHE STRING "Public key the configuration document must be signed with, 64 hex digits (scripts/sign-config.sh --new-key prints it); empty: any document")
 
 set(quorrin_deployment_example [=[
   QUORRIN_CONFIG_HOST   configuration server, host[:port]     e.g. config.example.com:80
   QUORRIN_CLOUD_DOMAIN  cloud-drive service domain            e.g. pan.example.com
   QUORRIN_CLOUD_HOME    cloud-drive home page, http(s) URL    e.g. https://pan.example.com/
   QUORRIN_WEBSITE       product web site, http(s) URL         e.g. https://www.example.com/
+  QUORRIN_CONFIG_KEY    public key that signs the             64 hex digits, as
+                        configuration document                scripts/sign-config.sh --new-key prints it
   Give them with -D on the cmake command line, or as environment variables of the same
   names to the release preset and scripts/release.sh.]=])
 
@@ -108,7 +115,7 @@ endfunction()
 
 if(QUORRIN_RELEASE)
   set(missing)
-  foreach(name ${quorrin_deployment_values})
+  foreach(name ${quorrin_deployment_values} QUORRIN_CONFIG_KEY)
     if("${${name}}" STREQUAL "")
       list(APPEND missing ${name})
     endif()
@@ -127,6 +134,11 @@ quorrin_check_host(QUORRIN_CONFIG_HOST "${QUORRIN_CONFIG_HOST}")
 quorrin_check_host(QUORRIN_CLOUD_DOMAIN "${QUORRIN_CLOUD_DOMAIN}")
 quorrin_check_url(QUORRIN_CLOUD_HOME "${QUORRIN_CLOUD_HOME}")
 quorrin_check_url(QUORRIN_WEBSITE "${QUORRIN_WEBSITE}")
+string(LENGTH "${QUORRIN_CONFIG_KEY}" quorrin_key_length)
+if(NOT QUORRIN_CONFIG_KEY STREQUAL ""
+   AND (NOT QUORRIN_CONFIG_KEY MATCHES "^[0-9A-Fa-f]*$" OR NOT quorrin_key_length EQUAL 64))
+  quorrin_fail(QUORRIN_CONFIG_KEY "${QUORRIN_CONFIG_KEY}" "is not 64 hex digits, an Ed25519 public key")
+endif()
 
 if(QUORRIN_RELEASE)
   foreach(name ${quorrin_deployment_values})

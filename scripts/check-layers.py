@@ -23,9 +23,12 @@ LINK = re.compile(r"target_link_libraries\(\s*quorrin_(\w+)\s+([^)]*)\)")
 
 
 def folder_of(include):
-    # The generated deployment header is made from base/Deployment.h.in.
+    # The generated deployment headers: base/Deployment.h.in for every floor, app/ConfigKey.h.in
+    # for the entry alone.
     if include == "Deployment.h":
         return "base"
+    if include == "ConfigKey.h":
+        return "app"
     head = include.split("/", 1)[0]
     return head if head in ALLOWED else None
 

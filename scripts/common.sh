@@ -7,14 +7,16 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=${QUORRIN_BUILD_DIR:-$root/build}
 build_i686=${QUORRIN_BUILD_DIR_I686:-$root/build-i686}
 
-# Sets up, configures and builds one architecture (x86_64, the default, or i686).
+# Sets up, configures and builds one architecture (x86_64, the default, or i686). Its Quorrin.exe
+# carries the configuration key KEY (64 hex digits) when one is given, and none otherwise, as the
+# tests want it, whatever an earlier configure of the same tree compiled in.
 quorrin_build() {
-  local arch=${1:-x86_64} dir prefix
+  local arch=${1:-x86_64} key=${2:-} dir prefix
   dir=$build
   [[ $arch == i686 ]] && dir=$build_i686
   prefix=$(bash "$root/scripts/setup-deps.sh" "$arch" | tail -n1)
   cmake -S "$root" -B "$dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-$arch.cmake" \
-    -DQUORRIN_DEPS_PREFIX="$prefix" >/dev/null
+    -DQUORRIN_DEPS_PREFIX="$prefix" -DQUORRIN_CONFIG_KEY="$key" >/dev/null
   cmake --build "$dir"
 }
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The program's whole job on this machine: installs everything, builds the 32-bit program (the
-# one most users run), serves a configuration document, a 256 MiB image on a direct mirror and
-# a cloud-drive share page from nginx on a free loopback port, and runs Quorrin.exe under Wine
-# against them. The program finds the share link
+# The program's whole job on this machine: installs everything, makes a signing key for this run,
+# builds the 32-bit program (the one most users run) with that key, serves a configuration
+# document signed with it, a 256 MiB image on a direct mirror and a cloud-drive share page from
+# nginx on a free loopback port, and runs Quorrin.exe under Wine against them. The program
+# takes the document only once the signature holds. The program finds the share link
 # first, resolves it through its page, downloads the image to the sandbox drive D:, places the
 # installer stand-in (QrnOneKey.exe, which only records what it was given) and the marker
 # beside it, and starts it.
@@ -30,22 +31,26 @@ fail() {
   exit 1
 }
 
-# The 32-bit program, the one most users run, wherever this machine can run it.
+# nginx's workers run as another user: the served files live in a folder they can read, wherever
+# the clone is. The key stays in a file only its owner reads, and goes with the folder at the end.
+work=$(mktemp -d /tmp/quorrin-demo.XXXXXX)
+chmod 755 "$work"
+# A release carries the operator's key; the demo makes one of its own, as an operator would once.
 quorrin_check_32bit
+demo_key=$(bash "$root/scripts/sign-config.sh" --new-key "$work/demo.key")
+echo "Made a demo signing key for this run; its public half, built into Quorrin.exe: $demo_key"
+
+# The 32-bit program, the one most users run, wherever this machine can run it.
 if [[ -z $no_32bit ]]; then
-  quorrin_build i686
+  quorrin_build i686 "$demo_key"
   build=$build_i686
 else
   echo "demo: running the 64-bit program, since $no_32bit"
-  quorrin_build x86_64
+  quorrin_build x86_64 "$demo_key"
 fi
 own_display=${DISPLAY:-}
 quorrin_display
 
-# nginx's workers run as another user: the served files live in a folder they can read, wherever
-# the clone is.
-work=$(mktemp -d /tmp/quorrin-demo.XXXXXX)
-chmod 755 "$work"
 www=$work/www
 mkdir -p "$www/s" "$www/localhost"
 port=$(quorrin_free_port)
@@ -61,7 +66,7 @@ cat >"$www/s/win7u32.html" <<HTML
 <a href="http://$host/localhost/win7u32.qrn?sign=demo&amp;type=private">下载 win7u32.qrn</a>
 </body></html>
 HTML
-cat >"$www/kestrin_1_0.ini" <<INI
+cat >"$work/kestrin_1_0.ini" <<INI
 [WINXPWP]
 urlcount=1
 url1=http://$host/xp.qrn
@@ -74,6 +79,9 @@ urlcount=0
 urlcount=1
 url1=http://$host/win7u32.qrn
 INI
+bash "$root/scripts/sign-config.sh" "$work/demo.key" "$work/kestrin_1_0.ini" >"$www/kestrin_1_0.ini"
+echo "Signed the configuration document with the demo key: $(bash "$root/scripts/sign-config.sh" \
+  --check "$demo_key" "$www/kestrin_1_0.ini")"
 quorrin_start_nginx "$work" "$www" "$port" "$work/logs/access.log"
 # Ready when the document itself comes back as served, from the nginx started here.
 quorrin_wait_nginx "$work" "http://$host/kestrin_1_0.ini" "$www/kestrin_1_0.ini"
@@ -176,6 +184,8 @@ echo "Requests Quorrin.exe made:"
 sed 's/^/  /' "$work/logs/access.log"
 echo
 echo "The whole job is done:"
+echo "  config    signed with this run's demo key; Quorrin.exe, built with its public half, checked"
+echo "            the signature before it read a mirror from the document"
 echo "  image     $ghofile/win7u32.qrn ($(stat -c %s "$ghofile/win7u32.qrn") bytes, the same as the served file)"
 echo "  sidecar   $ghofile/win7u32.qrn.cfg"
 echo "  marker    $ghofile/win7.cfg"

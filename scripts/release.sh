@@ -5,6 +5,7 @@
 #
 #   QUORRIN_CONFIG_HOST=config.example.com:80 QUORRIN_CLOUD_DOMAIN=pan.example.com \
 #   QUORRIN_CLOUD_HOME=https://pan.example.com/ QUORRIN_WEBSITE=https://www.example.com/ \
+#   QUORRIN_CONFIG_KEY=<the public key scripts/sign-config.sh --new-key printed> \
 #   bash scripts/release.sh
 #
 # The builds land in build-release-i686/ and build-release/, the zip in build-release/; its path
@@ -15,7 +16,8 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
 # Checked before the minutes the set-up may take; CMake checks the values themselves.
 missing=()
-for name in QUORRIN_CONFIG_HOST QUORRIN_CLOUD_DOMAIN QUORRIN_CLOUD_HOME QUORRIN_WEBSITE; do
+for name in QUORRIN_CONFIG_HOST QUORRIN_CLOUD_DOMAIN QUORRIN_CLOUD_HOME QUORRIN_WEBSITE \
+  QUORRIN_CONFIG_KEY; do
   [[ -n ${!name:-} ]] || missing+=("$name")
 done
 if ((${#missing[@]})); then
@@ -25,6 +27,8 @@ release: set every deployment value in the environment; missing: ${missing[*]}
   QUORRIN_CLOUD_DOMAIN  cloud-drive service domain            e.g. pan.example.com
   QUORRIN_CLOUD_HOME    cloud-drive home page, http(s) URL    e.g. https://pan.example.com/
   QUORRIN_WEBSITE       product web site, http(s) URL         e.g. https://www.example.com/
+  QUORRIN_CONFIG_KEY    public key that signs the             64 hex digits, as
+                        configuration document                scripts/sign-config.sh --new-key prints it
 EOF
   exit 2
 fi

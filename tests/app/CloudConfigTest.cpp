@@ -27,7 +27,8 @@ TEST_P(FetchConfigCases, FillsTheRecordAsTheDocumentSays) {
     CloudConfig config;
     const std::string url =
         testenv::ServerUrl() + "/__echo?body=" + testenv::UrlEncode(c.document) + c.delivery;
-    EXPECT_EQ(FetchConfigFrom(url, config), c.ok);
+    EXPECT_EQ(FetchConfigFrom(url, "", config),
+              c.ok ? ConfigStatus::Fetched : ConfigStatus::Unavailable);
     EXPECT_EQ(config.xpUrls, c.xp);
     EXPECT_EQ(config.win7Urls, c.win7);
     if (c.ok) {
@@ -73,7 +74,7 @@ TEST(FetchConfig, TheEnvironmentNamesTheHostOnlyWhenItIsAPlainHost) {
     const std::string host = testenv::ServerUrl().substr(7);
     SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", host.c_str());
     CloudConfig config;
-    EXPECT_TRUE(FetchConfig(config)) << host;
+    EXPECT_EQ(FetchConfig("", config), ConfigStatus::Fetched) << host;
     EXPECT_EQ(config.xpUrls, std::deque<std::string>{"http://h/xp"});
     SetEnvironmentVariableA("QUORRIN_CONFIG_HOST", nullptr);
 }
@@ -82,7 +83,8 @@ TEST(FetchConfig, NoServerFails) {
     // Without the runner's dead address the fetch would fail on a malformed one and prove nothing.
     ASSERT_FALSE(testenv::DeadServerUrl().empty()) << "runs under the test server";
     CloudConfig config;
-    EXPECT_FALSE(FetchConfigFrom(testenv::DeadServerUrl() + "/kestrin_1_0.ini", config));
+    EXPECT_EQ(FetchConfigFrom(testenv::DeadServerUrl() + "/kestrin_1_0.ini", "", config),
+              ConfigStatus::Unavailable);
     EXPECT_TRUE(config.xpUrls.empty());
     EXPECT_TRUE(config.win7Urls.empty());
 }
@@ -165,7 +167,7 @@ TEST(FetchConfig, AnEndlessDocumentIsNoDocument) {
     const std::string endless = testenv::ServerUrl() +
                                 "/__echo?body=" + testenv::UrlEncode("[WINXPWP]\nurlcount=0\n") +
                                 "&mode=endless";
-    EXPECT_FALSE(FetchConfigFrom(endless, config));
+    EXPECT_EQ(FetchConfigFrom(endless, "", config), ConfigStatus::Unavailable);
 }
 
 }  // namespace

@@ -31,9 +31,9 @@ bool NotAdmin() {
 bool Admin() {
     return true;
 }
-bool CountFetch(CloudConfig&) {
+ConfigStatus CountFetch(CloudConfig&) {
     ++g_fetches;
-    return true;
+    return ConfigStatus::Fetched;
 }
 int CountRun(const CloudConfig&) {
     ++g_runs;
@@ -88,10 +88,10 @@ TEST_F(StartupTest, ASecondInstanceShowsCentresAndRaisesTheFirstAndEndsAtOnce) {
     EXPECT_EQ(g_runs, 0);
 }
 
-bool FetchThrowsStandard(CloudConfig&) {
+ConfigStatus FetchThrowsStandard(CloudConfig&) {
     throw std::runtime_error("the INI reader gave up");
 }
-bool FetchThrowsOther(CloudConfig&) {
+ConfigStatus FetchThrowsOther(CloudConfig&) {
     throw 42;
 }
 int StartWithStandardException() {
