@@ -52,7 +52,8 @@ std::string SizeMismatch(long long stored, long long expected) {
 
 const std::string& ImageDamaged() {
     static const std::string value = ToAnsi(
-        L"下载的镜像校验不符， 可能已损坏或被篡改， 不会用于安装。 它已被移到一旁， 请重新运行本程序再次下载!");
+        L"下载的镜像校验不符， 可能已损坏或被篡改， 不会用于安装。 它已被移到一旁， "
+        L"请重新运行本程序再次下载!");
     return value;
 }
 

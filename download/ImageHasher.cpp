@@ -63,7 +63,8 @@ bool ImageHasher::CatchUp(const fs::path& image, std::int64_t stored,
         if (stopped() || !in)
             return false;
         const std::uint64_t left = goal - stream.Length();
-        in.read(buffer.get(), static_cast<std::streamsize>(std::min<std::uint64_t>(left, kReadBytes)));
+        in.read(buffer.get(),
+                static_cast<std::streamsize>(std::min<std::uint64_t>(left, kReadBytes)));
         if (in.gcount() <= 0)
             return false;
         stream.Update(buffer.get(), static_cast<std::size_t>(in.gcount()));

@@ -242,9 +242,9 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             return false;
         case ResumeAction::Resume:
             downloaded = *stored;
-            if (context.hasher != nullptr &&
-                !context.hasher->CatchUp(file_path, *stored,
-                                         [this] { return stop_requested.load(); })) {
+            if (context.hasher != nullptr && !context.hasher->CatchUp(file_path, *stored, [this] {
+                    return stop_requested.load();
+                })) {
                 if (stop_requested) {
                     throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
                 }
@@ -283,8 +283,8 @@ void quorrin_download_mgr::Run() {
     const std::unique_ptr<char[]> buffer(new char[kFileBuffer]);
     std::ofstream file;
     std::unique_ptr<ImageHasher> hasher;
-    write_context context{this, &file, nullptr, 0, &idle_attempts, std::string(), false,
-                          buffer.get()};
+    write_context context{this,           &file,         nullptr, 0,
+                          &idle_attempts, std::string(), false,   buffer.get()};
     try {
         if (expected_digest) {
             hasher = std::make_unique<ImageHasher>(HashStatePath(file_path));

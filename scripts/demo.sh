@@ -6,7 +6,7 @@
 # takes the document only once the signature holds. The program finds the share link
 # first, resolves it through its page, downloads the image to the sandbox drive D:, places the
 # installer stand-in (QrnOneKey.exe, which only records what it was given) and the marker
-# beside it, and starts it.
+# beside it, and starts it, once the image's SHA-256 is the one the document names.
 #
 # With a display of your own (DISPLAY set) you use the window yourself. Without one it runs on
 # an Xvfb of its own and clicks through as a user would (the Windows 7 choice, Start), keeps a
@@ -58,6 +58,7 @@ host=127.0.0.1:$port
 echo "Generating a ${image_mib} MiB image"
 head -c $((image_mib * 1024 * 1024)) /dev/urandom >"$www/win7u32.qrn"
 cp "$www/win7u32.qrn" "$www/xp.qrn"
+image_sha256=$(sha256sum <"$www/win7u32.qrn" | cut -c1-64)
 # The share page's direct link: the configured expression wants the cloud-drive domain in it and
 # "=private" at its end.
 ln -s ../win7u32.qrn "$www/localhost/win7u32.qrn"
@@ -75,9 +76,11 @@ urlcount=1
 url1=http://localhost:$port/s/win7u32.html
 [WINXP]
 urlcount=0
+sha256=$image_sha256
 [WIN7]
 urlcount=1
 url1=http://$host/win7u32.qrn
+sha256=$image_sha256
 INI
 bash "$root/scripts/sign-config.sh" "$work/demo.key" "$work/kestrin_1_0.ini" >"$www/kestrin_1_0.ini"
 echo "Signed the configuration document with the demo key: $(bash "$root/scripts/sign-config.sh" \
@@ -187,6 +190,10 @@ echo "The whole job is done:"
 echo "  config    signed with this run's demo key; Quorrin.exe, built with its public half, checked"
 echo "            the signature before it read a mirror from the document"
 echo "  image     $ghofile/win7u32.qrn ($(stat -c %s "$ghofile/win7u32.qrn") bytes, the same as the served file)"
+[[ -f $ghofile/win7u32.qrn.sha256 ]] || fail "Quorrin.exe kept no hash state beside the image"
+echo "  checked   its SHA-256 $image_sha256, named in the signed document, computed by Quorrin.exe"
+echo "            while the image arrived (state: $ghofile/win7u32.qrn.sha256) and matched before"
+echo "            the installer was started"
 echo "  sidecar   $ghofile/win7u32.qrn.cfg"
 echo "  marker    $ghofile/win7.cfg"
 echo "  installer $ghofile/QrnOneKey.exe, started with \" /set\"; its receipt: $ghofile/QrnOneKey.receipt.txt"

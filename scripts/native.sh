@@ -5,8 +5,8 @@
 # it; then runs each fuzzer over its committed corpus for a short fixed time
 # (QUORRIN_FUZZ_SECONDS, default 20; 0 replays the corpus only).
 #
-# A longer hunt, one fuzzer at a time (config, markup, sidecar, linebreak, png, hashstate), new
-# inputs kept apart from the committed corpus:
+# A longer hunt, one fuzzer at a time (config, markup, sidecar, linebreak, png, hashstate,
+# signed), new inputs kept apart from the committed corpus:
 #   bash scripts/native.sh && mkdir -p /tmp/found && \
 #     build-native/fuzz/fuzz_markup -max_total_time=3600 -timeout=10 /tmp/found \
 #     tests/fuzz/corpus/markup

@@ -44,10 +44,10 @@ TEST(ParseConfig, ImageDigests) {
         std::string win7;
     } cases[] = {
         {"none", document("", "", ""), true, "", ""},
-        {"both, either case", document("sha256=" + a + "\n", "sha256=" + mixed + "\n", ""), true,
-         a, lowered},
-        {"only in a share-link section: not read", document("", "", "sha256=" + a + "\n"), true,
-         "", ""},
+        {"both, either case", document("sha256=" + a + "\n", "sha256=" + mixed + "\n", ""), true, a,
+         lowered},
+        {"only in a share-link section: not read", document("", "", "sha256=" + a + "\n"), true, "",
+         ""},
         {"one digit short", document("sha256=" + a.substr(1) + "\n", "", ""), false, "", ""},
         {"not hex", document("", "sha256=" + std::string(64, 'g') + "\n", ""), false, "", ""},
         {"empty", document("sha256=\n", "", ""), false, "", ""},

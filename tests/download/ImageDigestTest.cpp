@@ -32,9 +32,10 @@ TEST(Sha256Stream, KnownDigests) {
         ParseDigestHex("BA7816BF8F01CFEA414140DE5DAE2223B00361A396177A9CB410FF61F20015AD");
     ASSERT_TRUE(parsed);
     EXPECT_EQ(DigestHex(*parsed), HexOf("abc"));
-    for (const char* bad : {"", "ba78", "zz7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
-                            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad00",
-                            " a7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"}) {
+    for (const char* bad :
+         {"", "ba78", "zz7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad",
+          "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad00",
+          " a7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"}) {
         EXPECT_FALSE(ParseDigestHex(bad)) << bad;
     }
 }
@@ -80,7 +81,12 @@ TEST(Sha256Stream, TextThatIsNoStateIsRefused) {
 class ImageHasherTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir = fs::temp_directory_path() / fs::unique_path("hasher-%%%%%%%%");
+        // One folder per test, emptied first: no random name, which would need the system's
+        // random source only for this.
+        dir = fs::temp_directory_path() /
+              ("quorrin-hasher-" +
+               std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(dir);
         fs::create_directories(dir);
         image = dir / "image.qrn";
         state = dir / "image.qrn.sha256";
@@ -119,7 +125,8 @@ TEST_F(ImageHasherTest, ALaterRunTakesUpTheSavedStateAndReadsOnlyTheRest) {
     onDisk[0] = static_cast<char>(~onDisk[0]);
     WriteBytes(image, onDisk);
     ImageHasher later(state);
-    ASSERT_TRUE(later.CatchUp(image, static_cast<std::int64_t>(bytes.size()), [] { return false; }));
+    ASSERT_TRUE(
+        later.CatchUp(image, static_cast<std::int64_t>(bytes.size()), [] { return false; }));
     EXPECT_EQ(Digest(later, bytes.size()), HexOf(bytes));
 }
 
@@ -130,12 +137,12 @@ TEST_F(ImageHasherTest, AStateBeyondTheImageOrUnreadableMeansReadingItAll) {
     const std::string longer = bytes + "tail";
     Sha256Stream beyond;
     beyond.Update(longer.data(), longer.size());
-    for (const std::string& saved : {beyond.Save(), std::string("sha256-state-1 3"),
-                                     std::string()}) {
+    for (const std::string& saved :
+         {beyond.Save(), std::string("sha256-state-1 3"), std::string()}) {
         WriteBytes(state, saved);
         ImageHasher hasher(state);
-        ASSERT_TRUE(hasher.CatchUp(image, static_cast<std::int64_t>(bytes.size()),
-                                   [] { return false; }));
+        ASSERT_TRUE(
+            hasher.CatchUp(image, static_cast<std::int64_t>(bytes.size()), [] { return false; }));
         EXPECT_EQ(Digest(hasher, bytes.size()), HexOf(bytes)) << saved;
     }
 }
@@ -156,8 +163,8 @@ TEST_F(ImageHasherTest, RestartForgetsTheBytesAndTheSavedState) {
 TEST_F(ImageHasherTest, CatchingUpEndsOnAStopOrAShortImage) {
     WriteBytes(image, bytes);
     ImageHasher stopped(state);
-    EXPECT_FALSE(stopped.CatchUp(image, static_cast<std::int64_t>(bytes.size()),
-                                 [] { return true; }));
+    EXPECT_FALSE(
+        stopped.CatchUp(image, static_cast<std::int64_t>(bytes.size()), [] { return true; }));
     ImageHasher shortImage(state);
     EXPECT_FALSE(shortImage.CatchUp(image, static_cast<std::int64_t>(bytes.size()) + 1,
                                     [] { return false; }));
