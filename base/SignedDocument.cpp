@@ -5,6 +5,8 @@
 #include <array>
 #include <cstddef>
 
+#include "base/HexBytes.h"
+
 namespace {
 
 constexpr std::string_view kSection = "[SIGNATURE]";
@@ -32,16 +34,6 @@ bool TakeLineEnd(std::string_view& text) {
     return false;
 }
 
-// Exactly 2 * N hex digits into N bytes.
-template <std::size_t N>
-bool DecodeHex(std::string_view hex, std::array<unsigned char, N>& bytes) {
-    std::size_t length = 0;
-    return hex.size() == 2 * N &&
-           sodium_hex2bin(bytes.data(), N, hex.data(), hex.size(), nullptr, &length, nullptr) ==
-               0 &&
-           length == N;
-}
-
 }  // namespace
 
 SignedDocument CheckSignedDocument(std::string_view document, std::string_view publicKeyHex) {
@@ -57,7 +49,7 @@ SignedDocument CheckSignedDocument(std::string_view document, std::string_view p
         return {Check::Malformed, {}};
     rest.remove_prefix(kSignatureKey.size());
     std::array<unsigned char, crypto_sign_BYTES> signature{};
-    if (!DecodeHex(rest.substr(0, 2 * crypto_sign_BYTES), signature))
+    if (!DecodeHex(rest.substr(0, 2 * crypto_sign_BYTES), signature.data(), signature.size()))
         return {Check::Malformed, {}};
     rest.remove_prefix(2 * crypto_sign_BYTES);
     TakeLineEnd(rest);
@@ -66,7 +58,7 @@ SignedDocument CheckSignedDocument(std::string_view document, std::string_view p
 
     const std::string_view body = document.substr(0, section);
     std::array<unsigned char, crypto_sign_PUBLICKEYBYTES> key{};
-    if (sodium_init() < 0 || !DecodeHex(publicKeyHex, key) ||
+    if (sodium_init() < 0 || !DecodeHex(publicKeyHex, key.data(), key.size()) ||
         crypto_sign_verify_detached(signature.data(),
                                     reinterpret_cast<const unsigned char*>(body.data()),
                                     body.size(), key.data()) != 0)

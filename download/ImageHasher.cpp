@@ -109,12 +109,17 @@ void ImageHasher::Queue(bool checkpoint) {
     Block block;
     block.bytes.swap(filling);
     block.checkpoint = checkpoint;
-    filling.reserve(kBlockBytes);
     boost::unique_lock<boost::mutex> guard(lock);
     changed.wait(guard, [&] { return queued_bytes < kMaxQueuedBytes; });
     queued_bytes += block.bytes.size();
     queue.push_back(std::move(block));
+    if (!spare.empty()) {
+        filling.swap(spare.back());
+        spare.pop_back();
+    }
+    guard.unlock();
     changed.notify_all();
+    filling.reserve(kBlockBytes);
 }
 
 void ImageHasher::Drain() {
@@ -146,6 +151,8 @@ void ImageHasher::Run() {
             boost::lock_guard<boost::mutex> guard(lock);
             queued_bytes -= block.bytes.size();
             busy = false;
+            block.bytes.clear();
+            spare.push_back(std::move(block.bytes));
         }
         changed.notify_all();
     }

@@ -1,9 +1,10 @@
 #include "download/Sha256Stream.h"
 
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 #include <stdexcept>
+
+#include "base/HexBytes.h"
 
 namespace {
 
@@ -11,26 +12,10 @@ namespace {
 constexpr char kTag[] = "sha256-state-1";
 constexpr std::size_t kBlock = sizeof(crypto_hash_sha256_state::buf);
 
-std::string Hex(const unsigned char* bytes, std::size_t size) {
-    std::string text(size * 2 + 1, '\0');
-    sodium_bin2hex(text.data(), text.size(), bytes, size);
-    text.pop_back();
-    return text;
-}
-
-// Exactly `size` bytes from exactly 2 * `size` hex digits.
-bool FromHex(const std::string& hex, unsigned char* bytes, std::size_t size) {
-    std::size_t written = 0;
-    const char* end = nullptr;
-    return hex.size() == size * 2 &&
-           sodium_hex2bin(bytes, size, hex.data(), hex.size(), nullptr, &written, &end) == 0 &&
-           written == size && end == hex.data() + hex.size();
-}
-
 }  // namespace
 
 Sha256Stream::Sha256Stream() {
-    // Idempotent and thread-safe; it picks the fastest implementation this processor runs.
+    // Idempotent and thread-safe; libsodium wants it before any other call.
     if (sodium_init() < 0)
         throw std::runtime_error("sodium_init");
     crypto_hash_sha256_init(&state);
@@ -63,7 +48,7 @@ std::string Sha256Stream::Save() const {
     }
     const std::size_t partial = Length() % kBlock;
     if (partial > 0)
-        text << ' ' << Hex(state.buf, partial);
+        text << ' ' << EncodeHex(state.buf, partial);
     text << '\n';
     return text.str();
 }
@@ -81,7 +66,7 @@ std::optional<Sha256Stream> Sha256Stream::Restore(const std::string& text) {
     for (std::uint32_t& word : stream.state.state) {
         std::string hex;
         unsigned char be[4];
-        if (!(in >> hex) || !FromHex(hex, be, sizeof be))
+        if (!(in >> hex) || !DecodeHex(hex, be, sizeof be))
             return std::nullopt;
         word = static_cast<std::uint32_t>(be[0]) << 24 | static_cast<std::uint32_t>(be[1]) << 16 |
                static_cast<std::uint32_t>(be[2]) << 8 | be[3];
@@ -91,7 +76,7 @@ std::optional<Sha256Stream> Sha256Stream::Restore(const std::string& text) {
     // A state on a block boundary has no partial block: the line ends after the words.
     if (partial > 0 && !(in >> tail))
         return std::nullopt;
-    if (!FromHex(tail, stream.state.buf, partial))
+    if (!DecodeHex(tail, stream.state.buf, partial))
         return std::nullopt;
     std::string rest;
     if (in >> rest)
@@ -100,12 +85,12 @@ std::optional<Sha256Stream> Sha256Stream::Restore(const std::string& text) {
 }
 
 std::string DigestHex(const Sha256Stream::Digest& digest) {
-    return Hex(digest.data(), digest.size());
+    return EncodeHex(digest.data(), digest.size());
 }
 
 std::optional<Sha256Stream::Digest> ParseDigestHex(const std::string& hex) {
     Sha256Stream::Digest digest{};
-    if (!FromHex(hex, digest.data(), digest.size()))
+    if (!DecodeHex(hex, digest.data(), digest.size()))
         return std::nullopt;
     return digest;
 }

@@ -107,6 +107,11 @@ http {
   server {
     listen 127.0.0.1:$port;
     root "$www";
+    # The same files at about what a gigabit LAN delivers, the fastest link a user has.
+    location /paced/ {
+      alias "$www/";
+      limit_rate 100m;
+    }
   }
 }
 CONF

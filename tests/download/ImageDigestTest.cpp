@@ -130,6 +130,24 @@ TEST_F(ImageHasherTest, ALaterRunTakesUpTheSavedStateAndReadsOnlyTheRest) {
     EXPECT_EQ(Digest(later, bytes.size()), HexOf(bytes));
 }
 
+// More than the queue holds, fed faster than it is hashed, with checkpoints that queue part
+// blocks: every block's memory is used again, and none of its earlier bytes may leak into the
+// hash.
+TEST_F(ImageHasherTest, BlocksThroughAFullQueueAreHashedInOrderOnce) {
+    std::string many;
+    for (int i = 0; i < 7; ++i)
+        many += bytes;
+    ImageHasher hasher(state);
+    for (std::size_t at = 0; at < many.size();) {
+        const std::size_t piece = std::min<std::size_t>(many.size() - at, 16384 + at % 977);
+        hasher.Feed(many.data() + at, piece);
+        at += piece;
+        if (at % 5 == 0)
+            hasher.Checkpoint();
+    }
+    EXPECT_EQ(Digest(hasher, many.size()), HexOf(many));
+}
+
 // A state of more bytes than the image holds (its last writes never reached the disk), a state
 // that cannot be read and no state at all: the image is read from the start.
 TEST_F(ImageHasherTest, AStateBeyondTheImageOrUnreadableMeansReadingItAll) {
