@@ -135,15 +135,19 @@ fs::path quorrin_download_mgr::HashStatePath(const fs::path& image) {
     return state;
 }
 
+void quorrin_download_mgr::CatchUpHash(ImageHasher& hasher, std::int64_t stored) {
+    if (hasher.CatchUp(file_path, stored, [this] { return stop_requested.load(); })) {
+        return;
+    }
+    if (stop_requested) {
+        throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+    }
+    throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+}
+
 void quorrin_download_mgr::CheckImage(write_context& context) {
     ImageHasher& hasher = *context.hasher;
-    const auto stopped = [this] { return stop_requested.load(); };
-    if (!hasher.CatchUp(file_path, total_size, stopped)) {
-        if (stop_requested) {
-            throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
-        }
-        throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
-    }
+    CatchUpHash(hasher, total_size);
     hasher.Checkpoint();
     std::uint64_t length = 0;
     const Sha256Stream::Digest actual = hasher.Finish(length);
@@ -242,13 +246,8 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
             return false;
         case ResumeAction::Resume:
             downloaded = *stored;
-            if (context.hasher != nullptr && !context.hasher->CatchUp(file_path, *stored, [this] {
-                    return stop_requested.load();
-                })) {
-                if (stop_requested) {
-                    throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
-                }
-                throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+            if (context.hasher != nullptr) {
+                CatchUpHash(*context.hasher, *stored);
             }
             context.checkpointed = downloaded;
             context.OpenImage(std::ios::app);

@@ -19,6 +19,8 @@
 #include "download/Sha256Stream.h"
 #include "download/quorrin_download_info_provider.h"
 
+class ImageHasher;
+
 // Owns one libcurl easy handle.
 class CurlEasy {
 public:
@@ -115,6 +117,9 @@ private:
     void Fail(DownloadOutcome how, std::string text);
     // Takes `link` as the current one and notes it among those used.
     void UseLink(std::string link);
+    // Brings the hash up to the first `stored` bytes of the image; throws Stopped on a stop and
+    // LocalError when the image cannot be read.
+    void CatchUpHash(ImageHasher& hasher, std::int64_t stored);
     // The whole image against the expected digest: Done, or Damaged with the image set aside.
     void CheckImage(write_context& context);
     std::int64_t QueryRemoteSize();
