@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -14,6 +16,7 @@
 #include "base/CloudConfig.h"
 #include "base/HttpGet.h"
 #include "bench/BenchStats.h"
+#include "download/TransferSettings.h"
 #include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
 #include "tests/support/OpenDownloadMgr.h"
@@ -21,11 +24,13 @@
 namespace {
 const char kUsage[] =
     "usage: quorrin-bench --config URL --choice 1|3 --out PATH [--stop-after SECONDS]\n"
+    "                     [--trust PEMFILE]\n"
     "  Fetches the configuration document from URL, downloads the image of the choice\n"
     "  (1 Windows XP, 3 Windows 7) to PATH with the real download engine, prints one progress\n"
     "  line a second, then the result text (empty on success), bytes, wall seconds, MiB/s,\n"
     "  CPU seconds and peak working set. --stop-after stops, interrupts and joins the download\n"
-    "  after SECONDS, as quitting the window does. Exit code 0 on success, 1 on failure.\n";
+    "  after SECONDS, as quitting the window does. --trust also trusts the certificates in\n"
+    "  PEMFILE (a mirror's own CA). Exit code 0 on success, 1 on failure.\n";
 
 int Usage(int code) {
     std::fputs(kUsage, code == 0 ? stdout : stderr);
@@ -34,7 +39,7 @@ int Usage(int code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string config, out;
+    std::string config, out, trust;
     int choice = 0;
     double stopAfter = -1;
     for (int i = 1; i < argc; ++i) {
@@ -52,6 +57,8 @@ int main(int argc, char** argv) {
             choice = std::atoi(value);
         } else if (arg == "--out") {
             out = value;
+        } else if (arg == "--trust") {
+            trust = value;
         } else if (arg == "--stop-after") {
             stopAfter = std::atof(value);
         } else {
@@ -72,13 +79,18 @@ int main(int argc, char** argv) {
         std::printf("result=configuration document unusable\n");
         return 1;
     }
-    auto links = std::make_unique<UrlMgr>(cloud.linkRegex);
+    TransferSettings network = TransferSettings::FromSystem();
+    if (!trust.empty()) {
+        std::ifstream pem(trust, std::ios::binary);
+        network = network.AlsoTrusting(std::string(std::istreambuf_iterator<char>(pem), {}));
+    }
+    auto links = std::make_unique<UrlMgr>(cloud.linkRegex, network);
     links->SelectList(choice == 1 ? cloud.xpUrls : cloud.win7Urls);
 
     std::unique_ptr<OpenDownloadMgr> mgr;
     try {
-        mgr = std::make_unique<OpenDownloadMgr>(std::move(links), out,
-                                                choice == 1 ? cloud.xpSha256 : cloud.win7Sha256);
+        mgr = std::make_unique<OpenDownloadMgr>(
+            std::move(links), out, choice == 1 ? cloud.xpSha256 : cloud.win7Sha256, network);
     } catch (const std::exception& failure) {
         std::printf("result=%s\n", failure.what());
         return 1;

@@ -57,4 +57,21 @@ const std::string& ImageDamaged() {
     return value;
 }
 
+std::string CertificateRejected(const std::string& detail) {
+    return ToAnsi(L"服务器证书验证失败 (不受信任、 已过期或与网址不符): ") + detail;
+}
+std::string TlsRefused(const std::string& detail) {
+    return ToAnsi(L"TLS 握手失败, 服务器可能只支持 TLS 1.2 以下的旧版本: ") + detail;
+}
+std::string ProxyUnreachable(const std::string& proxy, const std::string& detail) {
+    return ToAnsi(L"无法连接代理服务器 ") + proxy + ": " + detail;
+}
+std::string ProxyWantsLogin(const std::string& proxy) {
+    return ToAnsi(L"代理服务器 ") + proxy + ToAnsi(L" 要求身份验证 (HTTP 407)");
+}
+std::string ProxyRefused(const std::string& proxy, long status) {
+    return ToAnsi(L"代理服务器 ") + proxy + ToAnsi(L" 拒绝了请求 (HTTP ") + std::to_string(status) +
+           ")";
+}
+
 }  // namespace texts

@@ -22,4 +22,11 @@ const std::string& TooMuchData();
 std::string SizeMismatch(long long stored, long long expected);
 // The image is whole but not the one the configuration names; it was moved aside.
 const std::string& ImageDamaged();
+// A link given up for its server's certificate, its TLS version or the proxy; `detail` holds the
+// transfer library's words, `proxy` the proxy's address.
+std::string CertificateRejected(const std::string& detail);
+std::string TlsRefused(const std::string& detail);
+std::string ProxyUnreachable(const std::string& proxy, const std::string& detail);
+std::string ProxyWantsLogin(const std::string& proxy);
+std::string ProxyRefused(const std::string& proxy, long status);
 }  // namespace texts

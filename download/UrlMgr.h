@@ -6,17 +6,19 @@
 #include <functional>
 #include <string>
 
+#include "download/TransferSettings.h"
 #include "download/quorrin_download_info_provider.h"
 
 class UrlMgr : public quorrin_download_info_provider {
 public:
-    // Fetches a share page's bytes; HttpGet unless a test supplies another.
+    // Fetches a share page's bytes; libcurl unless a test supplies another.
     using PageFetcher = std::function<std::string(const std::string& url)>;
 
     // `linkRegex` finds the direct link in a share page (the configuration's expression). Pages
-    // are fetched with the platform's default: HttpGet on Windows (UrlMgr_win.cpp), libcurl
-    // elsewhere (UrlMgr_posix.cpp).
+    // are fetched through libcurl with `network`, like the image itself: on XP the system's own
+    // HTTPS reaches no current server. Without `network`, the platform's settings.
     explicit UrlMgr(std::string linkRegex);
+    UrlMgr(std::string linkRegex, const TransferSettings& network);
     UrlMgr(std::string linkRegex, PageFetcher fetch);
 
     // Replaces the working list with a copy of `list`.

@@ -16,6 +16,8 @@
 #include "download/DownloadSidecar.h"
 #include "download/EngineTexts.h"
 #include "download/ImageHasher.h"
+#include "download/KeepAwake.h"
+#include "download/LinkFailure.h"
 
 namespace fs = boost::filesystem;
 using Clock = quorrin_download_mgr::Clock;
@@ -44,6 +46,12 @@ public:
         : std::runtime_error(text), outcome(how) {}
     DownloadOutcome outcome;
 };
+
+// A link that only another link can replace: its certificate, its TLS version or the proxy.
+class link_failure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 }  // namespace
 
 struct quorrin_download_mgr::write_context {
@@ -69,8 +77,12 @@ struct quorrin_download_mgr::write_context {
 };
 
 quorrin_download_mgr::quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
-                                           const fs::path& target, const std::string& sha256)
-    : file_path(target), sidecar_path(target), provider(std::move(links)) {
+                                           const fs::path& target, const std::string& sha256,
+                                           TransferSettings network)
+    : file_path(target),
+      sidecar_path(target),
+      network(std::move(network)),
+      provider(std::move(links)) {
     sidecar_path += ".cfg";
     if (!sha256.empty()) {
         expected_digest = ParseDigestHex(sha256);
@@ -114,6 +126,38 @@ void quorrin_download_mgr::Start() {
 void quorrin_download_mgr::Fail(DownloadOutcome how, std::string text) {
     outcome = how;
     error_text = std::move(text);
+}
+
+void quorrin_download_mgr::PrepareRequest(const std::string& link) {
+    CURL* h = curl.get();
+    curl_easy_reset(h);
+    curl_easy_setopt(h, CURLOPT_URL, link.c_str());
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    curl_error[0] = '\0';
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, curl_error);
+    proxy_used = network.Apply(h, link);
+}
+
+std::string quorrin_download_mgr::LinkFailure(CURLcode result) const {
+    RequestEnd end;
+    end.result = result;
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &end.status);
+    curl_easy_getinfo(curl.get(), CURLINFO_HTTP_CONNECTCODE, &end.tunnel_status);
+    end.proxy = proxy_used;
+    end.detail = curl_error[0] != '\0' ? curl_error : curl_easy_strerror(result);
+    return LinkFailureText(end);
+}
+
+void quorrin_download_mgr::GiveUpLink(const std::string& text) {
+    if (!log_text.empty()) {
+        log_text += "\n";
+    }
+    log_text += url + ": " + text;
+    try {
+        UseLink(provider->GetUrl(true));
+    } catch (const std::exception&) {
+        throw download_failure(DownloadOutcome::Unreachable, text);
+    }
 }
 
 void quorrin_download_mgr::UseLink(std::string link) {
@@ -186,10 +230,8 @@ void quorrin_download_mgr::QueryProgress(double& downloaded_mb, double& total_mb
 }
 
 std::int64_t quorrin_download_mgr::QueryRemoteSize() {
+    PrepareRequest(url);
     CURL* h = curl.get();
-    curl_easy_reset(h);
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(h, CURLOPT_REFERER, deployment::kCloudHome);
     curl_easy_setopt(h, CURLOPT_HEADER, 1L);
     curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
@@ -203,10 +245,15 @@ std::int64_t quorrin_download_mgr::QueryRemoteSize() {
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, OnProbeInfo);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
-    if (curl_easy_perform(h) != CURLE_OK) {
-        if (stop_requested) {
-            throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
-        }
+    const CURLcode result = curl_easy_perform(h);
+    if (result != CURLE_OK && stop_requested) {
+        throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+    }
+    const std::string failure = LinkFailure(result);
+    if (!failure.empty()) {
+        throw link_failure(failure);
+    }
+    if (result != CURLE_OK) {
         throw download_failure(DownloadOutcome::Unreachable, texts::ProbeFailed());
     }
     long status = 0;
@@ -277,7 +324,15 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
 }
 
 void quorrin_download_mgr::Run() {
-    finished = false;
+    {
+        // Idle sleep would cut the download short. Released before the window can see the end.
+        const KeepAwake awake;
+        Download();
+    }
+    finished = true;
+}
+
+void quorrin_download_mgr::Download() {
     int idle_attempts = -1;
     const std::unique_ptr<char[]> buffer(new char[kFileBuffer]);
     std::ofstream file;
@@ -290,11 +345,17 @@ void quorrin_download_mgr::Run() {
             context.hasher = hasher.get();
         }
         CURLcode result = CURLE_OK;
-        do {
+        for (;;) {
             outcome = DownloadOutcome::Pending;
             error_text.clear();
             boost::this_thread::interruption_point();
-            total_size = QueryRemoteSize();
+            try {
+                total_size = QueryRemoteSize();
+            } catch (const link_failure& failure) {
+                GiveUpLink(failure.what());
+                idle_attempts = -1;
+                continue;
+            }
             if (total_size < kMinRemoteSize) {
                 throw download_failure(DownloadOutcome::Refused, texts::NoFileSize());
             }
@@ -304,7 +365,6 @@ void quorrin_download_mgr::Run() {
                 } else {
                     outcome = DownloadOutcome::Done;
                 }
-                finished = true;
                 return;
             }
             attempt_bytes = 0;
@@ -315,18 +375,16 @@ void quorrin_download_mgr::Run() {
             context.content_range.clear();
             context.body_checked = false;
 
+            PrepareRequest(url);
             CURL* h = curl.get();
-            curl_easy_reset(h);
             curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
             curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
             curl_easy_setopt(h, CURLOPT_NOBODY, 0L);
             curl_easy_setopt(h, CURLOPT_HEADER, 0L);
-            curl_easy_setopt(h, CURLOPT_URL, url.c_str());
             curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnWrite);
             curl_easy_setopt(h, CURLOPT_WRITEDATA, &context);
             curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
             curl_easy_setopt(h, CURLOPT_MAXREDIRS, 7L);
-            curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
             const std::string range = RangeValue(downloaded);
             if (downloaded != 0) {
                 curl_easy_setopt(h, CURLOPT_RANGE, range.c_str());
@@ -343,20 +401,29 @@ void quorrin_download_mgr::Run() {
             boost::this_thread::interruption_point();
             result = curl_easy_perform(h);
             idle_attempts += 1;
-            if (outcome == DownloadOutcome::Stalled) {
-                // Everything received so far goes to disk before the next size check.
-                file.close();
-                if (hasher) {
-                    hasher->Checkpoint();
-                }
-                try {
-                    UseLink(provider->GetUrl(AdvanceLink(idle_attempts)));
-                } catch (const std::exception& noLink) {
-                    // The link stalled and no other one can be had: the provider's text says why.
-                    throw download_failure(DownloadOutcome::Stalled, noLink.what());
-                }
+            const std::string failure = result != CURLE_OK && outcome == DownloadOutcome::Pending
+                                            ? LinkFailure(result)
+                                            : std::string();
+            if (outcome != DownloadOutcome::Stalled && failure.empty()) {
+                break;
             }
-        } while (result != CURLE_OK && outcome == DownloadOutcome::Stalled);
+            // Everything received so far goes to disk before the next size check.
+            file.close();
+            if (hasher) {
+                hasher->Checkpoint();
+            }
+            if (!failure.empty()) {
+                GiveUpLink(failure);
+                idle_attempts = -1;
+                continue;
+            }
+            try {
+                UseLink(provider->GetUrl(AdvanceLink(idle_attempts)));
+            } catch (const std::exception& noLink) {
+                // The link stalled and no other one can be had: the provider's text says why.
+                throw download_failure(DownloadOutcome::Stalled, noLink.what());
+            }
+        }
 
         file.close();
         if (result == CURLE_OK) {
@@ -391,8 +458,6 @@ void quorrin_download_mgr::Run() {
     if (hasher && outcome != DownloadOutcome::Damaged) {
         hasher->Checkpoint();
     }
-    hasher.reset();
-    finished = true;
 }
 
 bool quorrin_download_mgr::Sample(Clock::time_point now) {

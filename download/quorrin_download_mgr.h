@@ -17,6 +17,7 @@
 #include "download/DownloadDecisions.h"
 #include "download/DownloadOutcome.h"
 #include "download/Sha256Stream.h"
+#include "download/TransferSettings.h"
 #include "download/quorrin_download_info_provider.h"
 
 class ImageHasher;
@@ -51,9 +52,10 @@ public:
     // Takes the first link from `links` at once (may fetch a share page and may throw); the image
     // is stored at `target`, its resume record beside it. With `sha256` (64 hex digits) the
     // image is done only once its SHA-256 is that; empty checks nothing. Throws
-    // std::invalid_argument for any other value.
+    // std::invalid_argument for any other value. Every request is made with `network`.
     quorrin_download_mgr(std::unique_ptr<quorrin_download_info_provider> links,
-                         const boost::filesystem::path& target, const std::string& sha256 = {});
+                         const boost::filesystem::path& target, const std::string& sha256 = {},
+                         TransferSettings network = TransferSettings::FromSystem());
     virtual ~quorrin_download_mgr();
     quorrin_download_mgr(const quorrin_download_mgr&) = delete;
     quorrin_download_mgr& operator=(const quorrin_download_mgr&) = delete;
@@ -71,8 +73,9 @@ public:
     DownloadOutcome Outcome() const { return outcome; }
     // Empty exactly when the outcome is Done.
     const std::string& ErrorText() const { return error_text; }
-    // What the log needs beyond the error text, empty when nothing: for a damaged image both
-    // digests and every link used.
+    // What the log needs beyond the error text, empty when nothing, whatever the outcome: a
+    // line for each link given up for its certificate, its TLS version or the proxy; for a
+    // damaged image both digests and every link used.
     const std::string& LogText() const { return log_text; }
 
     // Beside the image: where a damaged image is set aside, and the hash state of a partial one.
@@ -104,6 +107,10 @@ protected:
     boost::filesystem::path file_path;
     boost::filesystem::path sidecar_path;
     std::atomic<bool> finished{true};
+    TransferSettings network;
+    // The proxy of the request under way, empty when direct; libcurl's words on its failure.
+    std::string proxy_used;
+    char curl_error[CURL_ERROR_SIZE] = {};
     CurlEasy curl;
     boost::thread worker;
     std::unique_ptr<quorrin_download_info_provider> provider;
@@ -113,6 +120,15 @@ private:
     struct write_context;
 
     void Run();
+    // Everything the worker does between its start and its end.
+    void Download();
+    // One request's options on the reused handle: the link, the user agent, TLS and proxy.
+    void PrepareRequest(const std::string& link);
+    // How the request just made ended, as far as the choice of another link is concerned.
+    std::string LinkFailure(CURLcode result) const;
+    // Gives the current link up for `text` and takes the next one; throws Unreachable with
+    // `text` when none is left.
+    void GiveUpLink(const std::string& text);
     // Records how the download ended and the text that tells the user.
     void Fail(DownloadOutcome how, std::string text);
     // Takes `link` as the current one and notes it among those used.

@@ -87,9 +87,19 @@ quorrin_free_port() {
 nginx_pid=
 # Serves ROOT on 127.0.0.1:PORT from an nginx of its own, in the background, and sets nginx_pid.
 # Its configuration, logs and temporary files live in WORK; its requests are logged to ACCESS_LOG,
-# or nowhere without one. nginx's workers run as another user: ROOT must be readable by all.
+# or nowhere without one. With TLS_PORT, CERT and KEY it serves the same files over HTTPS there
+# too. nginx's workers run as another user: ROOT must be readable by all.
 quorrin_start_nginx() {
-  local work=$1 www=$2 port=$3 access_log=${4:-off}
+  local work=$1 www=$2 port=$3 access_log=${4:-off} tls_port=${5:-} cert=${6:-} key=${7:-}
+  local tls_server=
+  if [[ -n $tls_port ]]; then
+    tls_server="server {
+    listen 127.0.0.1:$tls_port ssl;
+    ssl_certificate \"$cert\";
+    ssl_certificate_key \"$key\";
+    root \"$www\";
+  }"
+  fi
   mkdir -p "$work/logs" "$work/tmp"
   cat >"$work/nginx.conf" <<CONF
 daemon off;
@@ -113,6 +123,7 @@ http {
       limit_rate 100m;
     }
   }
+  $tls_server
 }
 CONF
   # What nginx says before it has read the configuration goes to the same log.

@@ -33,6 +33,7 @@ packages=(
   autoconf automake libtool
   wine wine64 xvfb xauth xdotool x11-utils imagemagick fonts-wqy-microhei locales
   nginx-light python3 python3-pil python3-nacl clang-format googletest curl iproute2
+  openssl python3-cryptography tinyproxy
 )
 
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed'; }
@@ -64,18 +65,21 @@ source_versions() {
   { apt-cache showsrc "$1" 2>/dev/null || true; } | sed -n 's/^Version: //p' | sort -rV | uniq
 }
 installed_version() { dpkg-query -W -f='${Version}' "$1"; }
-# The prefix is keyed on everything it is built from: this script; the five source packages,
+# The prefix is keyed on everything it is built from: this script; the six source packages,
 # by the versions APT offers (the build takes the newest a mirror serves, and versions.txt says
-# which); the Boost headers' package; the cross compiler with its runtime; zlib and GoogleTest.
+# which); the Boost headers' and the CA certificates' packages; the cross compiler with its
+# runtime; zlib and GoogleTest.
 read_inputs() {
   local p
   boost_headers=$(apt-cache show --no-all-versions libboost1.81-dev | sed -n 's/^Version: //p')
+  ca_version=$(apt-cache show --no-all-versions ca-certificates | sed -n 's/^Version: //p')
   inputs="script $(sha256sum <"$here/setup-deps.sh" | cut -d' ' -f1)"
   inputs+=$'\n'"arch $arch $winnt"
-  for p in boost1.81 curl libpng1.6 libsodium mingw-w64; do
+  for p in boost1.81 curl libpng1.6 libsodium mbedtls mingw-w64; do
     inputs+=$'\n'"$p $(source_versions "$p" | tr '\n' ' ')"
   done
   inputs+=$'\n'"libboost1.81-dev $boost_headers"
+  inputs+=$'\n'"ca-certificates $ca_version"
   for p in g++-mingw-w64-$debarch-posix mingw-w64-$debarch-dev libz-mingw-w64-dev googletest; do
     inputs+=$'\n'"$p $(installed_version "$p")"
   done
@@ -168,7 +172,7 @@ cc=$cross-gcc-posix
 
 cd "$work"
 log "fetching Debian packages"
-apt-get download "libboost1.81-dev=$boost_headers" >&2
+apt-get download "libboost1.81-dev=$boost_headers" "ca-certificates=$ca_version" >&2
 # A mirror may lack the newest source of a package (a security update, say): try every
 # version APT knows of, newest first.
 fetch_source() {
@@ -180,7 +184,7 @@ fetch_source() {
   echo "cannot fetch the source package $1" >&2
   return 1
 }
-for p in boost1.81 curl libpng1.6 libsodium mingw-w64; do fetch_source "$p"; done
+for p in boost1.81 curl libpng1.6 libsodium mbedtls mingw-w64; do fetch_source "$p"; done
 
 log "winpthreads for Windows XP"
 # Debian's is built for Vista and imports GetTickCount64: this one is linked in its place (the
@@ -226,16 +230,41 @@ fi
 $cross-ar rcs "$dest/lib/libboost_thread.a" obj/thread/*.o
 $cross-ar rcs "$dest/lib/libboost_filesystem.a" obj/fs/*.o
 
-log "libcurl (Schannel, zlib, static, HTTP and HTTPS only)"
+log "mbedTLS"
+# The TLS library is the same on every Windows: XP's own (Schannel) speaks TLS 1.0 at most, which
+# servers now refuse. Versions below TLS 1.2 are not built at all, so that no setting can fall
+# back to them. It draws its random bytes from CryptGenRandom, which XP has. Its own printf
+# stand-ins for old C runtimes call _vsnprintf_s, which XP's msvcrt.dll lacks: MinGW's conforming
+# snprintf serves instead. Its sockets, its timer (a thread of its own) and its self-test are
+# libcurl's business or nobody's, and are left out.
+dpkg-source -x mbedtls_*.dsc mbedtls-src >/dev/null
+mbedtls_config() { (cd mbedtls-src && python3 scripts/config.py "$@"); }
+mbedtls_config unset MBEDTLS_SSL_PROTO_TLS1
+mbedtls_config unset MBEDTLS_SSL_PROTO_TLS1_1
+mbedtls_config unset MBEDTLS_SSL_CBC_RECORD_SPLITTING
+mbedtls_config set MBEDTLS_PLATFORM_SNPRINTF_MACRO snprintf
+mbedtls_config set MBEDTLS_PLATFORM_VSNPRINTF_MACRO vsnprintf
+mbedtls_config unset MBEDTLS_NET_C
+mbedtls_config unset MBEDTLS_TIMING_C
+mbedtls_config unset MBEDTLS_SELF_TEST
+cmake -S mbedtls-src -B mbedtls-build -G Ninja -DCMAKE_SYSTEM_NAME=Windows -DCMAKE_C_COMPILER=$cc \
+  -DCMAKE_C_FLAGS="-D_WIN32_WINNT=$winnt" -DCMAKE_INSTALL_PREFIX="$prefix" \
+  -DCMAKE_BUILD_TYPE=Release -DENABLE_PROGRAMS=OFF -DENABLE_TESTING=OFF -DGEN_FILES=OFF \
+  -DUSE_SHARED_MBEDTLS_LIBRARY=OFF -DUSE_STATIC_MBEDTLS_LIBRARY=ON -DMBEDTLS_FATAL_WARNINGS=OFF >&2
+cmake --build mbedtls-build >&2
+DESTDIR=$stage cmake --install mbedtls-build >&2
+
+log "libcurl (mbedTLS, zlib, static, HTTP and HTTPS only)"
 dpkg-source -x curl_*.dsc curl-src >/dev/null
 # Every protocol but HTTP(S) is left out so that a redirect from a mirror can never lead the
 # download anywhere else; option checking is fatal so that a mistyped switch cannot quietly
-# leave one in.
+# leave one in. No CA file or folder is compiled in: the program hands its own bundle over.
 # Built for XP, libcurl draws its random bytes, takes its lock and parses addresses with what XP
 # offers instead of BCryptGenRandom, SRW locks, inet_pton and inet_ntop.
 (cd curl-src && ./configure --host=$cross CC=$cc CPPFLAGS="-D_WIN32_WINNT=$winnt" \
   --prefix="$prefix" --enable-option-checking=fatal \
-  --with-schannel --with-zlib --disable-shared --enable-static \
+  --without-schannel --with-mbedtls="$dest" --without-ca-bundle --without-ca-path \
+  --with-zlib --disable-shared --enable-static \
   --without-libpsl --without-brotli --without-zstd --without-libidn2 --without-nghttp2 \
   --without-librtmp --without-libssh2 --without-libssh --without-wolfssh --without-libgsasl \
   --disable-ftp --disable-file --disable-ldap --disable-ldaps --disable-rtsp --disable-dict \
@@ -248,6 +277,23 @@ make -C curl-src install-binSCRIPTS install-pkgconfigDATA DESTDIR="$stage" >&2
 protocols=$(sh "$dest/bin/curl-config" --protocols | tr '\n' ' ')
 if [[ $protocols != "HTTP HTTPS " ]]; then
   echo "libcurl was built with protocols other than HTTP and HTTPS: $protocols" >&2
+  exit 1
+fi
+if ! sh "$dest/bin/curl-config" --ssl-backends | grep -qx mbedTLS; then
+  echo "libcurl was not built on mbedTLS: $(sh "$dest/bin/curl-config" --ssl-backends)" >&2
+  exit 1
+fi
+
+log "CA certificates"
+# Debian's selection of the Mozilla roots, one PEM bundle that the program carries inside itself:
+# XP's own root store has not been updated for years.
+dpkg -x ca-certificates_*.deb ca-certs
+mkdir -p "$dest/share"
+find ca-certs/usr/share/ca-certificates/mozilla -name '*.crt' | LC_ALL=C sort | xargs cat \
+  >"$dest/share/ca-bundle.pem"
+ca_count=$(grep -c 'BEGIN CERTIFICATE' "$dest/share/ca-bundle.pem")
+if ((ca_count < 100)); then
+  echo "the CA bundle holds only $ca_count certificates" >&2
   exit 1
 fi
 
@@ -284,13 +330,14 @@ DESTDIR=$stage cmake --install gtest-build >&2
 log "versions and licenses"
 # The release package lists what was linked into the program (DEPENDENCIES.txt) and carries
 # the licenses that ask to travel with a binary.
-upstream() { local v=${1#*:}; v=${v%-*}; echo "${v%%+*}"; }
+upstream() { local v=${1#*:}; v=${v%-*}; v=${v%%~*}; echo "${v%%+*}"; }
 dsc_version() { sed -n 's/^Version: //p' "$1"_*.dsc | head -n1; }
 boost_src=$(dsc_version boost1.81)
 boost_hdr=$(dpkg-deb -f libboost1.81-dev_*.deb Version)
 curl_src=$(dsc_version curl)
 png_src=$(dsc_version libpng1.6)
 sodium_src=$(dsc_version libsodium)
+mbedtls_src=$(dsc_version mbedtls)
 zlib_bin=$(installed_version libz-mingw-w64-dev)
 mingw_bin=$(installed_version mingw-w64-$debarch-dev)
 mingw_src=$(dsc_version mingw-w64)
@@ -302,7 +349,9 @@ row() { printf '%-28s %-9s %s\n' "$@"; }
   echo "and linked statically into the program."
   row "Component" "Version" "Debian package"
   row "Boost (Thread, Filesystem)" "$(upstream "$boost_src")" "boost1.81 $boost_src (source), libboost1.81-dev $boost_hdr (headers)"
-  row "libcurl" "$(upstream "$curl_src")" "curl $curl_src (source); Schannel, zlib; protocols: ${protocols% }"
+  row "libcurl" "$(upstream "$curl_src")" "curl $curl_src (source); mbedTLS, zlib; protocols: ${protocols% }"
+  row "mbedTLS" "$(upstream "$mbedtls_src")" "mbedtls $mbedtls_src (source); TLS 1.2 only"
+  row "CA certificates" "$(upstream "$ca_version")" "ca-certificates $ca_version ($ca_count roots, inside the program)"
   row "libpng" "$(upstream "$png_src")" "libpng1.6 $png_src (source)"
   row "libsodium" "$(upstream "$sodium_src")" "libsodium $sodium_src (source)"
   row "zlib" "$(upstream "$zlib_bin")" "libz-mingw-w64-dev $zlib_bin"
@@ -320,6 +369,8 @@ cp "$bsrc/LICENSE_1_0.txt" "$licenses/Boost.txt"
 cp curl-src/COPYING "$licenses/libcurl.txt"
 cp png-src/LICENSE "$licenses/libpng.txt"
 cp sodium-src/LICENSE "$licenses/libsodium.txt"
+cp mbedtls-src/LICENSE "$licenses/mbedTLS.txt"
+cp ca-certs/usr/share/doc/ca-certificates/copyright "$licenses/ca-certificates.txt"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$licenses/zlib.txt"
 cp /usr/share/doc/mingw-w64-$debarch-dev/copyright "$licenses/MinGW-w64.txt"
 

@@ -3,6 +3,7 @@
 #include "Deployment.h"
 #include "base/CenterOnWorkArea.h"
 #include "base/DebugLog.h"
+#include "download/TransferSettings.h"
 #include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
 #include "skin/GdiHandle.h"
@@ -370,14 +371,16 @@ void CMainDlg::OnStart() {
     m_status.SetText(main_texts::kStatusWaiting);
     m_step.SetImage(1, &SkinImages::Step());
     try {
-        auto links = std::make_unique<UrlMgr>(m_config.linkRegex);
+        // The proxy as the user set it now, for the share pages and the image alike.
+        const TransferSettings network = TransferSettings::FromSystem();
+        auto links = std::make_unique<UrlMgr>(m_config.linkRegex, network);
         if (m_nChoice == kChoiceXp)
             links->SelectList(m_config.xpUrls);
         else if (m_nChoice == kChoiceWin7)
             links->SelectList(m_config.win7Urls);
         m_pDownloadMgr = std::make_unique<quorrin_download_mgr>(
             std::move(links), boost::filesystem::path(m_szImagePath),
-            m_nChoice == kChoiceXp ? m_config.xpSha256 : m_config.win7Sha256);
+            m_nChoice == kChoiceXp ? m_config.xpSha256 : m_config.win7Sha256, network);
         m_pDownloadMgr->Start();
         SetTimer(m_hWnd, TIMER_PROGRESS, kProgressPeriod, nullptr);
     } catch (const std::exception& failure) {
@@ -430,6 +433,10 @@ void CMainDlg::ShowFailure() {
 
 void CMainDlg::CompleteHandoff() {
     KillTimer(m_hWnd, TIMER_PROGRESS);
+    // Links given up on the way (a certificate, the TLS version, the proxy) are worth a line
+    // even when a later one delivered.
+    if (!m_pDownloadMgr->LogText().empty())
+        debug_log.Write(m_pDownloadMgr->LogText() + "\n");
     m_step.SetImage(2, &SkinImages::Step());
     m_progress.m_nPos = 100;
     RedrawWnd(&m_progress, nullptr, FALSE, 0);

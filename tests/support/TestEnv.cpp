@@ -9,12 +9,10 @@
 
 namespace testenv {
 
-namespace {
 std::string Env(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
-}  // namespace
 
 std::string ServerUrl() {
     return Env("QUORRIN_TEST_SERVER");

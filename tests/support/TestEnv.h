@@ -7,6 +7,9 @@
 
 namespace testenv {
 
+// The variable `name` of the test's environment; empty when unset.
+std::string Env(const char* name);
+
 // Base address of this test's own loopback server, "http://127.0.0.1:PORT"; empty when the test
 // runs without one.
 std::string ServerUrl();
