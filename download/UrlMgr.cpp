@@ -12,6 +12,7 @@
 #include "Deployment.h"
 #include "base/UserAgent.h"
 #include "download/EngineTexts.h"
+#include "download/LinkFailure.h"
 
 namespace {
 [[noreturn]] void ThrowNoLink() {
@@ -34,7 +35,8 @@ int StopWhenInterrupted(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
 }
 
 // An empty page for any failure, a cap or the deadline passed included: the list then treats the
-// link as one without a match.
+// link as one without a match. A certificate, a TLS version or a proxy that refused it throws, so
+// that the log can say so.
 std::string FetchPage(const TransferSettings& network, const std::string& url) {
     const std::unique_ptr<CURL, void (*)(CURL*)> curl(curl_easy_init(), curl_easy_cleanup);
     std::string page;
@@ -51,8 +53,19 @@ std::string FetchPage(const TransferSettings& network, const std::string& url) {
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &page);
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, StopWhenInterrupted);
-    network.Apply(h, url);
-    if (curl_easy_perform(h) != CURLE_OK) {
+    char error[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error);
+    RequestEnd end;
+    end.proxy = network.Apply(h, url);
+    end.result = curl_easy_perform(h);
+    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &end.status);
+    curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &end.tunnel_status);
+    end.detail = error[0] != '\0' ? error : curl_easy_strerror(end.result);
+    const std::string refused = LinkFailureText(end);
+    if (!refused.empty()) {
+        throw UrlMgr::PageRefused(refused);
+    }
+    if (end.result != CURLE_OK) {
         page.clear();
     }
     return page;
@@ -77,6 +90,10 @@ void UrlMgr::SelectList(const std::deque<std::string>& list) {
     urls = list;
 }
 
+std::string UrlMgr::TakeNotes() {
+    return std::exchange(notes, std::string());
+}
+
 std::string UrlMgr::GetUrl(bool advance) {
     if (advance) {
         if (urls.empty()) {
@@ -92,7 +109,15 @@ std::string UrlMgr::GetUrl(bool advance) {
     }
     // Compiled first so that an invalid expression fails before any page is fetched.
     const boost::regex expression(link_regex);
-    const std::string page = fetch_page(urls.front());
+    std::string page;
+    try {
+        page = fetch_page(urls.front());
+    } catch (const PageRefused& refused) {
+        if (!notes.empty()) {
+            notes += "\n";
+        }
+        notes += urls.front() + ": " + refused.what();
+    }
     // A page cut short by a stop says nothing about the link: keep the list as it is.
     boost::this_thread::interruption_point();
     boost::smatch match;

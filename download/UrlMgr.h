@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 
 #include "download/TransferSettings.h"
@@ -11,8 +12,14 @@
 
 class UrlMgr : public quorrin_download_info_provider {
 public:
-    // Fetches a share page's bytes; libcurl unless a test supplies another.
+    // Fetches a share page's bytes; libcurl unless a test supplies another. A page that cannot be
+    // had is empty, or throws PageRefused with the log's words when its certificate, its TLS
+    // version or the proxy refused it.
     using PageFetcher = std::function<std::string(const std::string& url)>;
+    class PageRefused : public std::runtime_error {
+    public:
+        using std::runtime_error::runtime_error;
+    };
 
     // `linkRegex` finds the direct link in a share page (the configuration's expression). Pages
     // are fetched through libcurl with `network`, like the image itself: on XP the system's own
@@ -27,6 +34,8 @@ public:
     // A cloud-drive link at the front is resolved through its share page on every call and stays
     // at the front; a page without a match drops it and every cloud-drive link behind it.
     std::string GetUrl(bool advance) override;
+    // Share pages refused for their certificate, their TLS version or the proxy.
+    std::string TakeNotes() override;
 
     const std::deque<std::string>& Links() const { return urls; }
 
@@ -34,6 +43,7 @@ private:
     std::deque<std::string> urls;
     std::string link_regex;
     PageFetcher fetch_page;
+    std::string notes;
 };
 
 // A share page is one HTML page of some hundred kilobytes: 1 MiB holds any real one, and 30 s

@@ -9,4 +9,7 @@ public:
     // The link to use; with `advance` the current link is dropped first. Throws
     // std::runtime_error when no link is left.
     virtual std::string GetUrl(bool advance) = 0;
+    // The links given up since the last call for a reason worth a line in the log, one line a
+    // link ("<link>: <why>"); empty when none.
+    virtual std::string TakeNotes() { return std::string(); }
 };

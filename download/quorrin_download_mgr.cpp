@@ -90,7 +90,15 @@ quorrin_download_mgr::quorrin_download_mgr(std::unique_ptr<quorrin_download_info
             throw std::invalid_argument("sha256: " + sha256);
         }
     }
-    UseLink(provider->GetUrl(false));
+    try {
+        UseLink(NextLink(false));
+    } catch (const std::runtime_error& noLink) {
+        // No manager comes to be: what its log would have said goes with the failure.
+        if (log_text.empty()) {
+            throw;
+        }
+        throw std::runtime_error(std::string(noLink.what()) + "\n" + log_text);
+    }
     if (curl.get() == nullptr) {
         throw std::runtime_error("curl_easy_init");
     }
@@ -148,13 +156,31 @@ std::string quorrin_download_mgr::LinkFailure(CURLcode result) const {
     return LinkFailureText(end);
 }
 
-void quorrin_download_mgr::GiveUpLink(const std::string& text) {
+void quorrin_download_mgr::AppendLog(const std::string& lines) {
+    if (lines.empty()) {
+        return;
+    }
     if (!log_text.empty()) {
         log_text += "\n";
     }
-    log_text += url + ": " + text;
+    log_text += lines;
+}
+
+std::string quorrin_download_mgr::NextLink(bool advance) {
     try {
-        UseLink(provider->GetUrl(true));
+        std::string link = provider->GetUrl(advance);
+        AppendLog(provider->TakeNotes());
+        return link;
+    } catch (...) {
+        AppendLog(provider->TakeNotes());
+        throw;
+    }
+}
+
+void quorrin_download_mgr::GiveUpLink(const std::string& text) {
+    AppendLog(url + ": " + text);
+    try {
+        UseLink(NextLink(true));
     } catch (const std::exception&) {
         throw download_failure(DownloadOutcome::Unreachable, text);
     }
@@ -418,7 +444,7 @@ void quorrin_download_mgr::Download() {
                 continue;
             }
             try {
-                UseLink(provider->GetUrl(AdvanceLink(idle_attempts)));
+                UseLink(NextLink(AdvanceLink(idle_attempts)));
             } catch (const std::exception& noLink) {
                 // The link stalled and no other one can be had: the provider's text says why.
                 throw download_failure(DownloadOutcome::Stalled, noLink.what());

@@ -133,6 +133,10 @@ private:
     void Fail(DownloadOutcome how, std::string text);
     // Takes `link` as the current one and notes it among those used.
     void UseLink(std::string link);
+    // The provider's link (the next one with `advance`); what it gave up on the way goes to the
+    // log, also when it has none left and throws.
+    std::string NextLink(bool advance);
+    void AppendLog(const std::string& lines);
     // Brings the hash up to the first `stored` bytes of the image; throws Stopped on a stop and
     // LocalError when the image cannot be read.
     void CatchUpHash(ImageHasher& hasher, std::int64_t stored);

@@ -14,6 +14,7 @@
 #include "download/DownloadSidecar.h"
 #include "download/EngineTexts.h"
 #include "download/TransferSettings.h"
+#include "download/UrlMgr.h"
 #include "download/quorrin_download_mgr.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/OpenDownloadMgr.h"
@@ -189,6 +190,43 @@ TEST_F(SecureDownloadTest, ARefusedLinkGivesWayToTheNext) {
     EXPECT_EQ(ReadBytes(image), content);
     EXPECT_TRUE(StartsWith(result.log, refused + ": " + texts::CertificateRejected("")))
         << result.log;
+}
+
+// Share pages are fetched like the image. The test build's cloud-drive domain is "localhost", so
+// a server named so serves share pages; the certificates name it too.
+TEST_F(SecureDownloadTest, SharePagesComeOverHttpsAndARefusedOneIsLogged) {
+    const std::string direct = Server("TLS12") + "/image.bin";
+    WriteBytes(fs::path(testenv::DocRoot()) / "share.html", "<a href=\"" + direct + "\">get</a>");
+    const auto shareOn = [](const char* server) {
+        std::string link = Server(server) + "/share.html";
+        return link.replace(link.find("127.0.0.1"), 9, "localhost");
+    };
+    const std::string expression = "https://127\\.0\\.0\\.1:\\d+/image\\.bin";
+    struct Case {
+        const char* name;
+        std::deque<std::string> links;
+        std::string log;  // how the log begins
+    };
+    const Case cases[] = {
+        {"a page over TLS 1.2", {shareOn("TLS12")}, ""},
+        {"a page with an expired certificate, then a direct link",
+         {shareOn("EXPIRED"), direct},
+         shareOn("EXPIRED") + ": " + texts::CertificateRejected("")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path image = kRoot / "share" / "image.qrn";
+        fs::remove_all(image.parent_path());
+        auto links = std::make_unique<UrlMgr>(expression, TestTrust());
+        links->SelectList(c.links);
+        OpenDownloadMgr mgr(std::move(links), image, std::string(), TestTrust());
+        mgr.Start();
+        mgr.worker.join();
+        ASSERT_EQ(mgr.Outcome(), DownloadOutcome::Done) << mgr.ErrorText();
+        EXPECT_EQ(ReadBytes(image), content);
+        EXPECT_TRUE(StartsWith(mgr.LogText(), c.log)) << mgr.LogText();
+        EXPECT_EQ(mgr.LogText().empty(), c.log.empty());
+    }
 }
 
 TEST_F(SecureDownloadTest, TheProgramTrustsItsBundleAlone) {
