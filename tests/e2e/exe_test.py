@@ -28,6 +28,7 @@ from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "server"))
 from with_server import start_server  # noqa: E402
+from with_tls import tinyproxy_config, wait_port  # noqa: E402
 from PIL import Image  # noqa: E402
 
 WINE = os.environ["QUORRIN_WINE_RUN"]
@@ -145,6 +146,22 @@ def set_windows_version(version):
         wine("reg", "add", key, "/v", "Version", "/t", "REG_SZ", "/d", version, "/f")
     else:
         wine("reg", "delete", key, "/v", "Version", "/f")
+
+
+INTERNET_SETTINGS = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Internet Settings"
+
+
+def set_internet_options_proxy(server):
+    """The proxy of Internet Options, as the user sets it in the dialog; None clears it."""
+    if server:
+        wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "1",
+             "/f")
+        wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyServer", "/t", "REG_SZ", "/d", server,
+             "/f")
+    else:
+        wine("reg", "add", INTERNET_SETTINGS, "/v", "ProxyEnable", "/t", "REG_DWORD", "/d", "0",
+             "/f")
+        wine("reg", "delete", INTERNET_SETTINGS, "/v", "ProxyServer", "/f")
 
 
 def free_port():
@@ -515,6 +532,26 @@ class ExeTest(unittest.TestCase):
                                    f"{same} of {len(points)} points show the background")
                 quit_from_tray()
                 self.assertEqual(program.wait(), 0)
+
+    def test_behind_a_proxy_the_configuration_and_the_image_both_go_through_it(self):
+        server = self.serve()
+        work = WORK / f"proxy{time.monotonic_ns()}"
+        work.mkdir(parents=True)
+        port = free_port()
+        proxy = subprocess.Popen(["tinyproxy", "-d", "-c",
+                                  str(tinyproxy_config(work, "open", port, "Allow 127.0.0.1"))],
+                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.cleanups.append(lambda: (proxy.terminate(), proxy.wait(timeout=5)))
+        wait_port(port, proxy, "tinyproxy", work / "open.log")
+        set_internet_options_proxy(f"127.0.0.1:{port}")
+        self.cleanups.append(lambda: set_internet_options_proxy(None))
+        program = self.road(server, "win7u32.qrn")
+        self.assert_handed_off(server, "win7u32.qrn", "win7u32.qrn", "win7.cfg")
+        log = (work / "open.log").read_text(errors="replace")
+        for request in ("GET http://{}/kestrin_1_0.ini", "HEAD http://{}/win7u32.qrn",
+                        "GET http://{}/win7u32.qrn"):
+            self.assertIn(request.format(server.host), log)
+        self.quit(program)
 
     def test_a_second_start_brings_the_first_window_forward_and_ends(self):
         server = self.serve()
