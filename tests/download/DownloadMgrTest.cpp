@@ -38,19 +38,6 @@ const char kProbeFailed[] =
     "\xc1\xac\xbd\xd3\xb3\xf6\xb4\xed\xbb\xf2\xb3\xac\xca\xb1, "
     "\xce\xde\xb7\xa8\xbb\xf1\xc8\xa1\xcf\xc2\xd4\xd8\xce\xc4\xbc\xfe\xb4\xf3\xd0\xa1";
 
-// Bytes that show a shifted or repeated block: no period short of the whole file.
-std::string Pattern(std::int64_t size) {
-    std::string bytes(static_cast<size_t>(size), '\0');
-    std::uint32_t state = 2463534242u;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state);
-    }
-    return bytes;
-}
-
 // Serves `name` from the document root with `content`.
 std::string Serve(const std::string& name, const std::string& content) {
     WriteBytes(fs::path(testenv::DocRoot()) / name, content);

@@ -27,18 +27,6 @@ namespace fs = boost::filesystem;
 constexpr std::int64_t kSize = 3 * 1048576 + 77;
 const fs::path kRoot = "D:\\tls";
 
-std::string Pattern(std::int64_t size) {
-    std::string bytes(static_cast<size_t>(size), '\0');
-    std::uint32_t state = 2463534242u;
-    for (char& byte : bytes) {
-        state ^= state << 13;
-        state ^= state >> 17;
-        state ^= state << 5;
-        byte = static_cast<char>(state);
-    }
-    return bytes;
-}
-
 std::string Server(const char* name) {
     return testenv::Env((std::string("QUORRIN_TLS_") + name).c_str());
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <boost/filesystem/path.hpp>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -36,4 +37,17 @@ void WriteBytes(const Path& path, const std::string& bytes) {
 template <typename Path>
 void WriteBytes(const Path& path, const std::vector<unsigned char>& bytes) {
     WriteBytes(path, std::string(bytes.begin(), bytes.end()));
+}
+
+// Bytes that show a shifted or repeated block: no period short of the whole file.
+inline std::string Pattern(std::int64_t size) {
+    std::string bytes(static_cast<size_t>(size), '\0');
+    std::uint32_t state = 2463534242u;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state);
+    }
+    return bytes;
 }
