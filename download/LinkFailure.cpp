@@ -2,6 +2,17 @@
 
 #include "download/EngineTexts.h"
 
+RequestEnd ReadRequestEnd(CURL* handle, CURLcode result, const std::string& proxy,
+                          const char* errorBuffer) {
+    RequestEnd end;
+    end.result = result;
+    curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &end.status);
+    curl_easy_getinfo(handle, CURLINFO_HTTP_CONNECTCODE, &end.tunnel_status);
+    end.proxy = proxy;
+    end.detail = errorBuffer[0] != '\0' ? errorBuffer : curl_easy_strerror(result);
+    return end;
+}
+
 std::string LinkFailureText(const RequestEnd& end) {
     if (!end.proxy.empty()) {
         // Only a proxy asks for credentials with 407, and a tunnel's answer is the proxy's own.

@@ -19,6 +19,11 @@ struct RequestEnd {
     std::string detail;
 };
 
+// How the request just made on `handle` ended with `result`; `proxy` as the request was given it,
+// `errorBuffer` the handle's CURLOPT_ERRORBUFFER, whose words win over the code's general ones.
+RequestEnd ReadRequestEnd(CURL* handle, CURLcode result, const std::string& proxy,
+                          const char* errorBuffer);
+
 // The log's words for a request that ended for its certificate, its TLS version or its proxy;
 // empty for any other end, including success.
 std::string LinkFailureText(const RequestEnd& end);

@@ -55,17 +55,13 @@ std::string FetchPage(const TransferSettings& network, const std::string& url) {
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, StopWhenInterrupted);
     char error[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error);
-    RequestEnd end;
-    end.proxy = network.Apply(h, url);
-    end.result = curl_easy_perform(h);
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &end.status);
-    curl_easy_getinfo(h, CURLINFO_HTTP_CONNECTCODE, &end.tunnel_status);
-    end.detail = error[0] != '\0' ? error : curl_easy_strerror(end.result);
-    const std::string refused = LinkFailureText(end);
+    const std::string proxy = network.Apply(h, url);
+    const CURLcode result = curl_easy_perform(h);
+    const std::string refused = LinkFailureText(ReadRequestEnd(h, result, proxy, error));
     if (!refused.empty()) {
         throw UrlMgr::PageRefused(refused);
     }
-    if (end.result != CURLE_OK) {
+    if (result != CURLE_OK) {
         page.clear();
     }
     return page;

@@ -147,13 +147,7 @@ void quorrin_download_mgr::PrepareRequest(const std::string& link) {
 }
 
 std::string quorrin_download_mgr::LinkFailure(CURLcode result) const {
-    RequestEnd end;
-    end.result = result;
-    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &end.status);
-    curl_easy_getinfo(curl.get(), CURLINFO_HTTP_CONNECTCODE, &end.tunnel_status);
-    end.proxy = proxy_used;
-    end.detail = curl_error[0] != '\0' ? curl_error : curl_easy_strerror(result);
-    return LinkFailureText(end);
+    return LinkFailureText(ReadRequestEnd(curl.get(), result, proxy_used, curl_error));
 }
 
 void quorrin_download_mgr::AppendLog(const std::string& lines) {
