@@ -24,13 +24,15 @@
 namespace {
 const char kUsage[] =
     "usage: quorrin-bench --config URL --choice 1|3 --out PATH [--stop-after SECONDS]\n"
-    "                     [--trust PEMFILE]\n"
+    "                     [--trust PEMFILE] [--connections N]\n"
     "  Fetches the configuration document from URL, downloads the image of the choice\n"
     "  (1 Windows XP, 3 Windows 7) to PATH with the real download engine, prints one progress\n"
     "  line a second, then the result text (empty on success), bytes, wall seconds, MiB/s,\n"
     "  CPU seconds and peak working set. --stop-after stops, interrupts and joins the download\n"
     "  after SECONDS, as quitting the window does. --trust also trusts the certificates in\n"
-    "  PEMFILE (a mirror's own CA). Exit code 0 on success, 1 on failure.\n";
+    "  PEMFILE (a mirror's own CA). --connections sets how many connections a download in\n"
+    "  pieces uses (1: one connection, as for a small image). Exit code 0 on success, 1 on\n"
+    "  failure.\n";
 
 int Usage(int code) {
     std::fputs(kUsage, code == 0 ? stdout : stderr);
@@ -41,6 +43,7 @@ int Usage(int code) {
 int main(int argc, char** argv) {
     std::string config, out, trust;
     int choice = 0;
+    int connections = 0;
     double stopAfter = -1;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -59,6 +62,8 @@ int main(int argc, char** argv) {
             out = value;
         } else if (arg == "--trust") {
             trust = value;
+        } else if (arg == "--connections") {
+            connections = std::atoi(value);
         } else if (arg == "--stop-after") {
             stopAfter = std::atof(value);
         } else {
@@ -94,6 +99,9 @@ int main(int argc, char** argv) {
     } catch (const std::exception& failure) {
         std::printf("result=%s\n", failure.what());
         return 1;
+    }
+    if (connections > 0) {
+        mgr->segments.connections = connections;
     }
     mgr->Start();
     // Polls finely so that the wall time ends with the download, prints once a second.

@@ -11,17 +11,34 @@ ResumeAction DecideResume(std::optional<std::int64_t> recorded, std::int64_t rem
 }
 
 namespace {
-// "bytes FIRST-LAST/TOTAL"; false for anything else.
-bool RangeStart(const std::string& contentRange, std::int64_t& first) {
-    long long value = 0;
-    long long last = 0;
+// "bytes FIRST-LAST/TOTAL"; false for anything else. `total` is -1 for "*" or anything else
+// after the slash.
+bool ParseContentRange(const std::string& contentRange, std::int64_t& first, std::int64_t& last,
+                       std::int64_t& total) {
+    long long from = 0;
+    long long to = 0;
     int used = 0;
-    if (std::sscanf(contentRange.c_str(), " bytes %lld-%lld/%n", &value, &last, &used) != 2 ||
-        used == 0 || last < value) {
+    if (std::sscanf(contentRange.c_str(), " bytes %lld-%lld/%n", &from, &to, &used) != 2 ||
+        used == 0 || to < from) {
         return false;
     }
-    first = value;
+    long long size = -1;
+    int tail = 0;
+    if (std::sscanf(contentRange.c_str() + used, "%lld%n", &size, &tail) != 1 ||
+        contentRange.find_first_not_of(" \t", static_cast<std::size_t>(used + tail)) !=
+            std::string::npos) {
+        size = -1;
+    }
+    first = from;
+    last = to;
+    total = size;
     return true;
+}
+
+bool RangeStart(const std::string& contentRange, std::int64_t& first) {
+    std::int64_t last = 0;
+    std::int64_t total = 0;
+    return ParseContentRange(contentRange, first, last, total);
 }
 }  // namespace
 
@@ -40,6 +57,15 @@ BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t
         return BodyAction::Append;
     }
     return BodyAction::Refuse;
+}
+
+bool RangeAnswered(long status, const std::string& contentRange, std::int64_t first,
+                   std::int64_t last, std::int64_t total) {
+    std::int64_t from = 0;
+    std::int64_t to = 0;
+    std::int64_t size = 0;
+    return status == 206 && ParseContentRange(contentRange, from, to, size) && from == first &&
+           to == last && size == total;
 }
 
 std::string RangeValue(std::int64_t offset) {

@@ -7,6 +7,9 @@
 
 // Smallest remote size accepted: anything below is no image (bytes).
 constexpr std::int64_t kMinRemoteSize = 1048576;
+// Images from this size on come over several connections where the server answers ranges; a
+// smaller one is over in seconds anyway.
+constexpr std::int64_t kSegmentedMinSize = 64 * 1048576;
 // Rate samples below this many bytes per millisecond count as zero.
 constexpr double kZeroRate = 1e-10;
 // Consecutive zero-rate samples after which an attempt gives up: its link has stalled.
@@ -29,6 +32,11 @@ enum class BodyAction { Append, RestartFromZero, Refuse };
 // bytes only when it is the whole image: a page sent instead of the rest is refused.
 BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t offset,
                       std::int64_t length, std::int64_t total);
+
+// True when an answer to a request for bytes `first` to `last` (both included) of an image of
+// `total` bytes brings exactly those: 206 with a Content-Range naming them and that total.
+bool RangeAnswered(long status, const std::string& contentRange, std::int64_t first,
+                   std::int64_t last, std::int64_t total);
 
 // The open range from `offset`: plain decimal digits whatever the locale, then "-".
 std::string RangeValue(std::int64_t offset);

@@ -48,6 +48,11 @@ ImageHasher::~ImageHasher() {
 bool ImageHasher::CatchUp(const fs::path& image, std::int64_t stored,
                           const std::function<bool()>& stopped) {
     Drain();
+    return HashImage(image, stored, stopped);
+}
+
+bool ImageHasher::HashImage(const fs::path& image, std::int64_t stored,
+                            const std::function<bool()>& stopped) {
     const auto goal = static_cast<std::uint64_t>(stored);
     // A hash of more bytes than the image holds (a write that never reached the disk) is of
     // another image.
@@ -56,6 +61,8 @@ bool ImageHasher::CatchUp(const fs::path& image, std::int64_t stored,
     std::optional<Sha256Stream> saved = LoadState(state_file);
     if (saved && saved->Length() > stream.Length() && saved->Length() <= goal)
         stream = *saved;
+    if (stream.Length() == goal)
+        return true;
     std::ifstream in(image.c_str(), std::ios::binary);
     in.seekg(static_cast<std::streamoff>(stream.Length()));
     const std::unique_ptr<char[]> buffer(new char[kReadBytes]);
@@ -70,6 +77,21 @@ bool ImageHasher::CatchUp(const fs::path& image, std::int64_t stored,
         stream.Update(buffer.get(), static_cast<std::size_t>(in.gcount()));
     }
     return true;
+}
+
+void ImageHasher::Follow(const fs::path& image, std::int64_t stored) {
+    if (!filling.empty())
+        Queue(false);
+    const boost::this_thread::disable_interruption uninterrupted;
+    Block block;
+    block.checkpoint = true;
+    block.image = image;
+    block.stored = stored;
+    {
+        boost::lock_guard<boost::mutex> guard(lock);
+        queue.push_back(std::move(block));
+    }
+    changed.notify_all();
 }
 
 void ImageHasher::Restart() {
@@ -87,6 +109,14 @@ void ImageHasher::Feed(const char* data, std::size_t size) {
         if (filling.size() == kBlockBytes)
             Queue(false);
     }
+}
+
+void ImageHasher::FeedAt(std::int64_t offset, const char* data, std::size_t size) {
+    if (!filling.empty() && filling_offset + static_cast<std::int64_t>(filling.size()) != offset)
+        Queue(false);
+    if (filling.empty())
+        filling_offset = offset;
+    Feed(data, size);
 }
 
 void ImageHasher::Checkpoint() {
@@ -107,6 +137,9 @@ void ImageHasher::Discard() {
 void ImageHasher::Queue(bool checkpoint) {
     const boost::this_thread::disable_interruption uninterrupted;
     Block block;
+    block.offset = filling_offset;
+    if (filling_offset >= 0)
+        filling_offset += static_cast<std::int64_t>(filling.size());
     block.bytes.swap(filling);
     block.checkpoint = checkpoint;
     boost::unique_lock<boost::mutex> guard(lock);
@@ -128,6 +161,8 @@ void ImageHasher::Drain() {
     const boost::this_thread::disable_interruption uninterrupted;
     boost::unique_lock<boost::mutex> guard(lock);
     changed.wait(guard, [&] { return queue.empty() && !busy; });
+    // What is fed next continues the stream itself, wherever FeedAt left off.
+    filling_offset = -1;
 }
 
 void ImageHasher::Run() {
@@ -144,7 +179,16 @@ void ImageHasher::Run() {
         }
         // Only this thread touches the stream while anything is queued or being hashed; the
         // engine's side reads it only once Drain has seen both end.
-        stream.Update(block.bytes.data(), block.bytes.size());
+        if (block.image.empty()) {
+            if (block.offset < 0 || static_cast<std::uint64_t>(block.offset) == stream.Length())
+                stream.Update(block.bytes.data(), block.bytes.size());
+        } else if (!HashImage(block.image, block.stored, [this] {
+                       boost::lock_guard<boost::mutex> guard(lock);
+                       return closing;
+                   })) {
+            // Cut short: the state saved last still holds, and the next follow reads on.
+            block.checkpoint = false;
+        }
         if (block.checkpoint)
             SaveState(stream);
         {
@@ -152,7 +196,8 @@ void ImageHasher::Run() {
             queued_bytes -= block.bytes.size();
             busy = false;
             block.bytes.clear();
-            spare.push_back(std::move(block.bytes));
+            if (block.bytes.capacity() > 0)
+                spare.push_back(std::move(block.bytes));
         }
         changed.notify_all();
     }

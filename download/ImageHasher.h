@@ -28,11 +28,18 @@ public:
     // read; the hash is then of fewer bytes than stored.
     bool CatchUp(const boost::filesystem::path& image, std::int64_t stored,
                  const std::function<bool()>& stopped);
+    // Brings the hash up to the first `stored` bytes of `image` on the hashing thread, as CatchUp
+    // does, and saves the state there; returns at once. For an image written out of order: the
+    // caller names only bytes that are written and recorded.
+    void Follow(const boost::filesystem::path& image, std::int64_t stored);
     // Forgets every byte hashed and the saved state: called before the image is emptied, so that
     // no state ever vouches for bytes that are gone.
     void Restart();
     // Hashes a copy of the bytes the image holds next; waits while too much is queued.
     void Feed(const char* data, std::size_t size);
+    // Feed for bytes that belong at `offset` of an image written out of order: hashed when the
+    // hash has reached `offset` by then, dropped otherwise (Follow reads them later).
+    void FeedAt(std::int64_t offset, const char* data, std::size_t size);
     // Saves the state once everything fed so far is hashed. The caller has flushed those bytes to
     // the image first: a saved state never covers bytes the disk may not hold.
     void Checkpoint();
@@ -45,9 +52,17 @@ private:
     struct Block {
         std::vector<char> bytes;
         bool checkpoint = false;
+        // For FeedAt: where the bytes belong; -1 for Feed.
+        std::int64_t offset = -1;
+        // For Follow: the bytes are read from here instead.
+        boost::filesystem::path image;
+        std::int64_t stored = 0;
     };
 
     void Queue(bool checkpoint);
+    // CatchUp's reading, on whichever thread owns the stream at the time.
+    bool HashImage(const boost::filesystem::path& image, std::int64_t stored,
+                   const std::function<bool()>& stopped);
     void Drain();
     void Run();
     void SaveState(const Sha256Stream& snapshot);
@@ -56,6 +71,7 @@ private:
     Sha256Stream stream;
     // Filled by Feed and queued whole, so that the lock is taken once per block, not per chunk.
     std::vector<char> filling;
+    std::int64_t filling_offset = -1;
     boost::mutex lock;
     boost::condition_variable changed;
     std::deque<Block> queue;

@@ -90,6 +90,16 @@ std::string UrlMgr::TakeNotes() {
     return std::exchange(notes, std::string());
 }
 
+std::vector<std::string> UrlMgr::Mirrors() const {
+    std::vector<std::string> mirrors;
+    for (std::size_t i = 1; i < urls.size(); ++i) {
+        if (!IsCloudDriveLink(urls[i])) {
+            mirrors.push_back(urls[i]);
+        }
+    }
+    return mirrors;
+}
+
 std::string UrlMgr::GetUrl(bool advance) {
     if (advance) {
         if (urls.empty()) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "download/TransferSettings.h"
 #include "download/quorrin_download_info_provider.h"
@@ -36,6 +37,8 @@ public:
     std::string GetUrl(bool advance) override;
     // Share pages refused for their certificate, their TLS version or the proxy.
     std::string TakeNotes() override;
+    // Share links are left out: each would cost a page of its own, and its link may not last.
+    std::vector<std::string> Mirrors() const override;
 
     const std::deque<std::string>& Links() const { return urls; }
 

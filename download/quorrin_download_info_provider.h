@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 class quorrin_download_info_provider {
 public:
@@ -12,4 +13,7 @@ public:
     // The links given up since the last call for a reason worth a line in the log, one line a
     // link ("<link>: <why>"); empty when none.
     virtual std::string TakeNotes() { return std::string(); }
+    // The direct links of the list behind the current one, in order: mirrors that a download
+    // in pieces may fetch from beside it. None by default.
+    virtual std::vector<std::string> Mirrors() const { return {}; }
 };

@@ -173,6 +173,10 @@ std::string quorrin_download_mgr::NextLink(bool advance) {
 
 void quorrin_download_mgr::GiveUpLink(const std::string& text) {
     AppendLog(url + ": " + text);
+    NextLinkAfter(text);
+}
+
+void quorrin_download_mgr::NextLinkAfter(const std::string& text) {
     try {
         UseLink(NextLink(true));
     } catch (const std::exception&) {
@@ -197,6 +201,18 @@ fs::path quorrin_download_mgr::HashStatePath(const fs::path& image) {
     fs::path state = image;
     state += ".sha256";
     return state;
+}
+
+fs::path quorrin_download_mgr::WorkPath(const fs::path& image) {
+    fs::path work = image;
+    work += ".part";
+    return work;
+}
+
+fs::path quorrin_download_mgr::RangesPath(const fs::path& image) {
+    fs::path ranges = image;
+    ranges += ".part.map";
+    return ranges;
 }
 
 void quorrin_download_mgr::CatchUpHash(ImageHasher& hasher, std::int64_t stored) {
@@ -343,6 +359,163 @@ bool quorrin_download_mgr::PrepareImage(write_context& context) {
     return true;
 }
 
+std::optional<RangeMap> quorrin_download_mgr::PrepareWork(write_context& context) {
+    const fs::path work = WorkPath(file_path);
+    const fs::path ranges = RangesPath(file_path);
+    std::optional<RangeMap> map;
+    if (fs::exists(work)) {
+        map = RangeMap::Load(ranges);
+    }
+    if (map && map->Total() == total_size) {
+        std::optional<std::int64_t> recorded;
+        try {
+            recorded = ReadSidecar(sidecar_path);
+        } catch (const std::exception&) {
+        }
+        if (recorded != total_size) {
+            WriteSidecar(sidecar_path, total_size);
+        }
+        downloaded = map->Done();
+        return map;
+    }
+    // A work file without its record, or of another image's size, vouches for nothing; a record
+    // without its work file is left from a work file that became the image.
+    boost::system::error_code failed;
+    fs::remove(work, failed);
+    fs::remove(ranges, failed);
+    if (ranges_refused || segments.connections < 2 || total_size < segmented_min_size) {
+        return std::nullopt;
+    }
+    std::optional<std::int64_t> recorded;
+    if (fs::exists(sidecar_path)) {
+        try {
+            recorded = ReadSidecar(sidecar_path);
+        } catch (const std::exception&) {
+        }
+    }
+    std::optional<std::int64_t> stored;
+    if (fs::exists(file_path)) {
+        stored = static_cast<std::int64_t>(fs::file_size(file_path));
+    }
+    map.emplace(total_size);
+    switch (DecideResume(recorded, total_size, stored)) {
+        case ResumeAction::Done:
+            return std::nullopt;
+        case ResumeAction::Resume:
+            // A partial image, of this program or an older one, is the work file's first run:
+            // its record is written before the image leaves its name, so that a crash between
+            // the two leaves the image as it was.
+            map->Add(0, *stored);
+            if (!map->Store(ranges)) {
+                throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+            }
+            fs::rename(file_path, work);
+            downloaded = *stored;
+            return map;
+        case ResumeAction::Restart:
+            if (file_path.has_parent_path()) {
+                fs::create_directories(file_path.parent_path());
+            }
+            if (context.hasher != nullptr) {
+                context.hasher->Restart();
+            }
+            // The old bytes go before the new record is written, as for one connection.
+            fs::remove(file_path);
+            WriteSidecar(sidecar_path, total_size);
+            if (!map->Store(ranges)) {
+                throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+            }
+            downloaded = 0;
+            return map;
+    }
+    return std::nullopt;
+}
+
+void quorrin_download_mgr::TakeBackImage(const RangeMap& map) {
+    // Only the first run of bytes can go on over one connection: what lies beyond it is cut,
+    // before the record goes, so that the image's name never holds bytes with holes.
+    const fs::path work = WorkPath(file_path);
+    fs::resize_file(work, static_cast<std::uintmax_t>(map.Prefix()));
+    fs::rename(work, file_path);
+    fs::remove(RangesPath(file_path));
+}
+
+bool quorrin_download_mgr::FetchPieces(write_context& context, RangeMap& map) {
+    std::vector<std::string> links{url};
+    for (const std::string& mirror : provider->Mirrors()) {
+        if (std::find(links.begin(), links.end(), mirror) == links.end()) {
+            links.push_back(mirror);
+        }
+    }
+    attempt_bytes = 0;
+    zero_rate_count = 0;
+    attempt_start = last_sample = Clock::now();
+    interval_bytes = 0;
+    auto progress = [this](std::int64_t stored, std::int64_t received) {
+        downloaded = stored;
+        attempt_bytes += static_cast<double>(received);
+        interval_bytes += static_cast<double>(received);
+        const Clock::time_point now = Clock::now();
+        average_rate = RateOver(attempt_bytes, MicrosecondsBetween(attempt_start, now));
+        // For the display only: each link's stall is judged on its own.
+        Sample(now);
+    };
+    SegmentedDownload pieces(links, network, WorkPath(file_path), RangesPath(file_path), map,
+                             context.hasher, segments, progress, stop_requested);
+    const SegmentedDownload::End end = pieces.Run();
+    AppendLog(pieces.Notes());
+    *context.idle_attempts = pieces.Received() ? 0 : *context.idle_attempts + 1;
+    switch (end) {
+        case SegmentedDownload::End::Whole:
+            break;
+        case SegmentedDownload::End::Stopped:
+            throw download_failure(DownloadOutcome::Stopped, texts::UserStop());
+        case SegmentedDownload::End::LocalError:
+            throw download_failure(DownloadOutcome::LocalError, texts::LocalFileFailed());
+        case SegmentedDownload::End::RangesRefused:
+            ranges_refused = true;
+            // The hash stops reading the work file before it is renamed; one connection
+            // catches up the rest itself.
+            if (context.hasher != nullptr) {
+                context.hasher->CatchUp(WorkPath(file_path), map.Prefix(),
+                                        [this] { return stop_requested.load(); });
+            }
+            TakeBackImage(map);
+            return true;
+        case SegmentedDownload::End::LinksFailed:
+            if (!pieces.LinkRefused()) {
+                throw download_failure(DownloadOutcome::Unreachable, pieces.FailureText());
+            }
+            NextLinkAfter(pieces.FailureText());
+            *context.idle_attempts = -1;
+            return true;
+        case SegmentedDownload::End::Stalled:
+            try {
+                UseLink(NextLink(AdvanceLink(*context.idle_attempts)));
+            } catch (const std::exception& noLink) {
+                throw download_failure(DownloadOutcome::Stalled, noLink.what());
+            }
+            return true;
+    }
+    const fs::path work = WorkPath(file_path);
+    if (context.hasher != nullptr &&
+        !context.hasher->CatchUp(work, total_size, [this] { return stop_requested.load(); })) {
+        throw download_failure(stop_requested ? DownloadOutcome::Stopped
+                                              : DownloadOutcome::LocalError,
+                               stop_requested ? texts::UserStop() : texts::LocalFileFailed());
+    }
+    fs::rename(work, file_path);
+    boost::system::error_code failed;
+    fs::remove(RangesPath(file_path), failed);
+    downloaded = total_size.load();
+    if (context.hasher != nullptr) {
+        CheckImage(context);
+    } else {
+        outcome = DownloadOutcome::Done;
+    }
+    return false;
+}
+
 void quorrin_download_mgr::Run() {
     {
         // Idle sleep would cut the download short. Released before the window can see the end.
@@ -378,6 +551,12 @@ void quorrin_download_mgr::Download() {
             }
             if (total_size < kMinRemoteSize) {
                 throw download_failure(DownloadOutcome::Refused, texts::NoFileSize());
+            }
+            if (std::optional<RangeMap> map = PrepareWork(context)) {
+                if (FetchPieces(context, *map)) {
+                    continue;
+                }
+                return;
             }
             if (!PrepareImage(context)) {
                 if (hasher) {

@@ -1,5 +1,7 @@
-// Downloads one image over HTTP into its final path on a worker thread of its own, resuming a
-// partial image, watching the rate and changing link once a link has stalled.
+// Downloads one image over HTTP on a worker thread of its own, resuming a partial image, watching
+// the rate and changing link once a link has stalled. A large image from a server that answers
+// ranges comes over several connections into a work file beside the image, which takes the
+// image's name once it is whole: under that name there are only ever contiguous bytes.
 #pragma once
 
 #include <curl/curl.h>
@@ -14,35 +16,16 @@
 #include <string>
 #include <vector>
 
+#include "download/CurlEasy.h"
 #include "download/DownloadDecisions.h"
 #include "download/DownloadOutcome.h"
+#include "download/RangeMap.h"
+#include "download/SegmentedDownload.h"
 #include "download/Sha256Stream.h"
 #include "download/TransferSettings.h"
 #include "download/quorrin_download_info_provider.h"
 
 class ImageHasher;
-
-// Owns one libcurl easy handle.
-class CurlEasy {
-public:
-    CurlEasy() : handle(curl_easy_init()) {}
-    ~CurlEasy() {
-        if (handle != nullptr) {
-            curl_easy_cleanup(handle);
-        }
-    }
-    CurlEasy(const CurlEasy&) = delete;
-    CurlEasy& operator=(const CurlEasy&) = delete;
-    CurlEasy(CurlEasy&& other) noexcept : handle(other.handle) { other.handle = nullptr; }
-    CurlEasy& operator=(CurlEasy&& other) noexcept {
-        std::swap(handle, other.handle);
-        return *this;
-    }
-    CURL* get() const { return handle; }
-
-private:
-    CURL* handle;
-};
 
 class quorrin_download_mgr {
 public:
@@ -81,6 +64,9 @@ public:
     // Beside the image: where a damaged image is set aside, and the hash state of a partial one.
     static boost::filesystem::path SetAsidePath(const boost::filesystem::path& image);
     static boost::filesystem::path HashStatePath(const boost::filesystem::path& image);
+    // The image fetched in pieces, and the record of its finished ranges.
+    static boost::filesystem::path WorkPath(const boost::filesystem::path& image);
+    static boost::filesystem::path RangesPath(const boost::filesystem::path& image);
 
 protected:
     // The window reads the counters and rates below while the worker writes them; they feed
@@ -115,6 +101,11 @@ protected:
     boost::thread worker;
     std::unique_ptr<quorrin_download_info_provider> provider;
     Clock::time_point last_sample;
+    // How a download in pieces runs, and the least image size for which it does.
+    SegmentedDownload::Options segments;
+    std::int64_t segmented_min_size = kSegmentedMinSize;
+    // The current link answered a range wrongly during this run: one connection from here on.
+    bool ranges_refused = false;
 
 private:
     struct write_context;
@@ -129,6 +120,8 @@ private:
     // Gives the current link up for `text` and takes the next one; throws Unreachable with
     // `text` when none is left.
     void GiveUpLink(const std::string& text);
+    // The next link after the current one failed for `text`, which the log already has.
+    void NextLinkAfter(const std::string& text);
     // Records how the download ended and the text that tells the user.
     void Fail(DownloadOutcome how, std::string text);
     // Takes `link` as the current one and notes it among those used.
@@ -147,6 +140,14 @@ private:
     bool PrepareImage(write_context& context);
     // Takes a rate sample when one is due; true when the attempt must give up.
     bool Sample(Clock::time_point now);
+    // The work file's record when this attempt fetches in pieces, none for one connection: a
+    // work file of this size resumes, a partial image is adopted, or a fresh one begins.
+    std::optional<RangeMap> PrepareWork(write_context& context);
+    // One attempt in pieces; false when the download has ended (outcome set), true when the next
+    // attempt is due.
+    bool FetchPieces(write_context& context, RangeMap& map);
+    // Ranges refused: the work file's first run of bytes becomes the partial image again.
+    void TakeBackImage(const RangeMap& map);
     // The worker's thread; a seam for the tests of a thread that cannot be made.
     virtual boost::thread LaunchWorker();
     static size_t OnWrite(char* data, size_t size, size_t count, void* context);

@@ -122,6 +122,11 @@ http {
       alias "$www/";
       limit_rate 100m;
     }
+    # Each connection held to 8 MiB/s, as cloud drives and many mirrors hold theirs.
+    location /capped/ {
+      alias "$www/";
+      limit_rate 8m;
+    }
   }
   $tls_server
 }

@@ -165,6 +165,47 @@ def mode_norange(req, data, params):
     send_body(req, data)
 
 
+def mode_wrongstart(req, data, params):
+    """Answers a range request with 206 and the bytes from `by` (default 1) past the asked
+    start, as a broken server or cache does; a request without a range is served normally."""
+    size = len(data)
+    rng = parse_range(req.headers.get("Range"), size)
+    if rng is None or rng == "invalid":
+        serve_normal(req, data, params)
+        return
+    start = min(rng[0] + param(params, "by", 1), size - 1)
+    end = rng[1]
+    req.send_response(206)
+    req.send_header("Content-Range", f"bytes {start}-{end}/{size}")
+    req.send_header("Content-Length", str(end - start + 1))
+    req.end_headers()
+    send_body(req, data[start:end + 1])
+
+
+def mode_cutrange(req, data, params):
+    """Serves normally, except that the first `times` (default 2) range requests for this
+    address that start past byte 0 are cut after `after` bytes (default 65536): the connection
+    is dropped in the middle of the range."""
+    size = len(data)
+    rng = parse_range(req.headers.get("Range"), size)
+    with LOG_LOCK:
+        earlier = sum(1 for entry in LOG if entry["path"] == req.path and entry["cut"])
+        cut = (rng not in (None, "invalid") and rng[0] > 0 and req.command == "GET" and
+               earlier < param(params, "times", 2))
+        req.log_entry["cut"] = cut
+    if not cut:
+        serve_normal(req, data, params)
+        return
+    start, end = rng
+    req.send_response(206)
+    req.send_header("Content-Range", f"bytes {start}-{end}/{size}")
+    req.send_header("Content-Length", str(end - start + 1))
+    req.end_headers()
+    req.wfile.write(data[start:start + param(params, "after", 65536)])
+    req.wfile.flush()
+    req.close_connection = True
+
+
 def mode_status_get(req, data, params):
     """A normal HEAD; every GET gets an error status (`code`) with an HTML page."""
     if req.command == "HEAD":
@@ -253,6 +294,8 @@ MODES = {
     "stall": mode_stall,
     "drop": mode_drop,
     "norange": mode_norange,
+    "wrongstart": mode_wrongstart,
+    "cutrange": mode_cutrange,
     "status_get": mode_status_get,
     "redirect": mode_redirect,
     "wronglength": mode_wronglength,
@@ -292,7 +335,9 @@ class Handler(BaseHTTPRequestHandler):
             LOG.append({"method": self.command, "path": self.path,
                         "range": self.headers.get("Range"),
                         "user_agent": self.headers.get("User-Agent"),
-                        "referer": self.headers.get("Referer")})
+                        "referer": self.headers.get("Referer"),
+                        "cut": False, "started": time.time(), "ended": None})
+            entry = self.log_entry = LOG[-1]
         data = self.resource(url, params)
         if "mode" not in params:
             params.update(self.standing_query(url))
@@ -303,7 +348,13 @@ class Handler(BaseHTTPRequestHandler):
         if mode is None:
             mode_status(self, b"", {"code": ["400"]})
             return
-        mode(self, memoryview(data), params)
+        try:
+            mode(self, memoryview(data), params)
+        finally:
+            # When the answer ended, its bytes sent or the client gone: a test that kills the
+            # client tells the ranges then in flight from those already delivered.
+            with LOG_LOCK:
+                entry["ended"] = time.time()
 
     def resource(self, url, params):
         if url.path == "/__echo":
@@ -337,6 +388,11 @@ class Handler(BaseHTTPRequestHandler):
 class Server(ThreadingHTTPServer):
     daemon_threads = True
     allow_reuse_address = True
+
+    def handle_error(self, request, client_address):
+        # A client that goes away in the middle of an answer is what many tests do on purpose.
+        if not isinstance(sys.exc_info()[1], ConnectionError):
+            super().handle_error(request, client_address)
 
 
 def main():
