@@ -9,10 +9,9 @@ SegmentScheduler::SegmentScheduler(const std::vector<Range>& missing, int connec
       min_piece(std::max<std::int64_t>(minPiece, 1)) {
     // Halve the largest until every connection has one, as long as the halves stay worth it.
     while (waiting.size() < pieces.size()) {
-        auto largest = std::max_element(waiting.begin(), waiting.end(),
-                                        [](const Range& a, const Range& b) {
-                                            return a.end - a.begin < b.end - b.begin;
-                                        });
+        auto largest = std::max_element(
+            waiting.begin(), waiting.end(),
+            [](const Range& a, const Range& b) { return a.end - a.begin < b.end - b.begin; });
         if (largest == waiting.end() || largest->end - largest->begin < 2 * min_piece) {
             break;
         }
@@ -33,8 +32,8 @@ std::optional<SegmentScheduler::Range> SegmentScheduler::Take(int id) {
     }
     Piece* largest = nullptr;
     for (Piece& piece : pieces) {
-        if (piece.held && (largest == nullptr ||
-                           piece.end - piece.next > largest->end - largest->next)) {
+        if (piece.held &&
+            (largest == nullptr || piece.end - piece.next > largest->end - largest->next)) {
             largest = &piece;
         }
     }
@@ -66,11 +65,10 @@ void SegmentScheduler::Release(int id) {
     if (piece.held && piece.next < piece.end) {
         // Kept in order, so that the lowest bytes are fetched first and the hash can follow.
         const Range rest{piece.next, piece.end};
-        waiting.insert(std::upper_bound(waiting.begin(), waiting.end(), rest,
-                                        [](const Range& a, const Range& b) {
-                                            return a.begin < b.begin;
-                                        }),
-                       rest);
+        waiting.insert(
+            std::upper_bound(waiting.begin(), waiting.end(), rest,
+                             [](const Range& a, const Range& b) { return a.begin < b.begin; }),
+            rest);
     }
     piece = {};
 }

@@ -100,11 +100,10 @@ struct SegmentedDownload::State {
         : scheduler(missing, connections, minPiece) {}
 };
 
-SegmentedDownload::SegmentedDownload(std::vector<std::string> urls,
-                                     const TransferSettings& network, const fs::path& workPath,
-                                     const fs::path& mapPath, RangeMap& map, ImageHasher* hasher,
-                                     Options options, Progress progress,
-                                     const std::atomic<bool>& stop)
+SegmentedDownload::SegmentedDownload(std::vector<std::string> urls, const TransferSettings& network,
+                                     const fs::path& workPath, const fs::path& mapPath,
+                                     RangeMap& map, ImageHasher* hasher, Options options,
+                                     Progress progress, const std::atomic<bool>& stop)
     : network(network),
       work_path(workPath),
       map_path(mapPath),
@@ -349,7 +348,7 @@ std::size_t SegmentedDownload::Write(Connection& c, const char* data, std::size_
             // A whole file or other bytes than asked: this server does not serve ranges as
             // they must be served. Any other status is the link's failure, not the range's.
             c.cut = c.status == 200 || c.status == 206 ? Connection::Cut::Refused
-                                                        : Connection::Cut::BadStatus;
+                                                       : Connection::Cut::BadStatus;
             return 0;
         }
     }
@@ -358,9 +357,8 @@ std::size_t SegmentedDownload::Write(Connection& c, const char* data, std::size_
         return 0;
     }
     const std::int64_t end = state->scheduler.End(c.id);
-    const auto take =
-        static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(n),
-                                                        std::max<std::int64_t>(end - c.position, 0)));
+    const auto take = static_cast<std::size_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(n), std::max<std::int64_t>(end - c.position, 0)));
     std::size_t at = 0;
     while (at < take) {
         const std::size_t room = kGatherBytes - c.gathered.size();
@@ -509,9 +507,8 @@ void SegmentedDownload::Retire(Connection& c, const std::string& why, bool refus
     c.retired = true;
     const int link = c.link;
     // A link is given up once none of its connections is left to try it.
-    const bool anyLeft = std::any_of(connections.begin(), connections.end(), [&](const auto& o) {
-        return o->link == link && !o->retired;
-    });
+    const bool anyLeft = std::any_of(connections.begin(), connections.end(),
+                                     [&](const auto& o) { return o->link == link && !o->retired; });
     if (!anyLeft) {
         GiveUpLink(link, why, refused);
     }

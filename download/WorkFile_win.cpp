@@ -13,9 +13,9 @@ HANDLE Handle(std::intptr_t file) {
 
 WorkFile::WorkFile(const boost::filesystem::path& path) {
     // Others may read (the hasher) but never write or remove it while pieces arrive.
-    const HANDLE handle = CreateFileW(path.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
-                                      FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle =
+        CreateFileW(path.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         throw std::runtime_error("CreateFileW " + path.string());
     }

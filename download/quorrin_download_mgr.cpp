@@ -500,9 +500,9 @@ bool quorrin_download_mgr::FetchPieces(write_context& context, RangeMap& map) {
     const fs::path work = WorkPath(file_path);
     if (context.hasher != nullptr &&
         !context.hasher->CatchUp(work, total_size, [this] { return stop_requested.load(); })) {
-        throw download_failure(stop_requested ? DownloadOutcome::Stopped
-                                              : DownloadOutcome::LocalError,
-                               stop_requested ? texts::UserStop() : texts::LocalFileFailed());
+        throw download_failure(
+            stop_requested ? DownloadOutcome::Stopped : DownloadOutcome::LocalError,
+            stop_requested ? texts::UserStop() : texts::LocalFileFailed());
     }
     fs::rename(work, file_path);
     boost::system::error_code failed;

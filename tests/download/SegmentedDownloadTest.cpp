@@ -71,7 +71,7 @@ struct Result {
 // A manager that fetches in pieces from the start: four connections, small pieces.
 template <typename Prepare>
 Result Download(const std::deque<std::string>& links, const fs::path& image, const std::string& sha,
-             Prepare prepare) {
+                Prepare prepare) {
     testenv::Fetch(testenv::ServerUrl() + "/__reset");
     OpenDownloadMgr mgr(MakeLinks(links), image, sha);
     mgr.segmented_min_size = 4 * kMiB;
@@ -85,7 +85,7 @@ Result Download(const std::deque<std::string>& links, const fs::path& image, con
 }
 
 Result Download(const std::deque<std::string>& links, const fs::path& image,
-             const std::string& sha = {}) {
+                const std::string& sha = {}) {
     return Download(links, image, sha, [](OpenDownloadMgr&) {});
 }
 
@@ -174,8 +174,8 @@ TEST_F(SegmentedDownloadTest, DroppedConnectionsAndADeadMirrorLoseNoRange) {
     // enough for the dead one's connections to try it out.
     const fs::path second = Fresh("dead mirror");
     const std::string dead = testenv::DeadServerUrl() + "/big.bin";
-    const Result mirror = Download({url + "?mode=pieces&size=16384&delay_ms=12", dead}, second,
-                                   Sha256Hex(content));
+    const Result mirror =
+        Download({url + "?mode=pieces&size=16384&delay_ms=12", dead}, second, Sha256Hex(content));
     EXPECT_EQ(mirror.how, DownloadOutcome::Done) << mirror.error;
     ExpectWholeImage(second, content);
     EXPECT_NE(mirror.log.find(dead + ": "), std::string::npos) << mirror.log;
@@ -186,7 +186,7 @@ TEST_F(SegmentedDownloadTest, DroppedConnectionsAndADeadMirrorLoseNoRange) {
 TEST_F(SegmentedDownloadTest, ResumeAsksOnlyForWhatIsMissing) {
     struct Case {
         const char* name;
-        std::int64_t image_bytes;  // contiguous head under the image's name; -1 none
+        std::int64_t image_bytes;               // contiguous head under the image's name; -1 none
         std::vector<RangeMap::Range> recorded;  // finished ranges of a work file; empty none
         std::int64_t first_missing;
     };

@@ -17,9 +17,9 @@ public:
     using quorrin_download_mgr::error_text;
     using quorrin_download_mgr::finished;
     using quorrin_download_mgr::outcome;
+    using quorrin_download_mgr::quorrin_download_mgr;
     using quorrin_download_mgr::segmented_min_size;
     using quorrin_download_mgr::segments;
-    using quorrin_download_mgr::quorrin_download_mgr;
     using quorrin_download_mgr::stop_requested;
     using quorrin_download_mgr::total_size;
     using quorrin_download_mgr::worker;
