@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "download/EngineTexts.h"
+#include "download/Sha256Stream.h"
 #include "download/quorrin_download_mgr.h"
 #include "tests/support/FileBytes.h"
 #include "tests/support/OpenDownloadMgr.h"
@@ -30,7 +31,12 @@ struct Image {
         for (size_t i = 0; i < bytes.size(); ++i)
             bytes[i] = static_cast<char>(i * 7 % 251);
         WriteBytes(Env("QUORRIN_TEST_DOCROOT_UNIX") + "/image.qrn", bytes);
+        Sha256Stream stream;
+        stream.Update(bytes.data(), bytes.size());
+        digest = DigestHex(stream.Final());
     }
+    const std::string& Sha256() const { return digest; }
+    std::string digest;
     static std::string Url(const std::string& query) {
         return Env("QUORRIN_TEST_SERVER") + "/image.qrn" + query;
     }
@@ -78,11 +84,16 @@ TEST(EngineProgress, AWorkerAndAPollerShareTheCounters) {
         bool complete;
         // Stops the download from this thread after this many milliseconds; 0 never.
         int stopAfterMs;
+        // Over four connections, with the hash following the pieces.
+        bool pieces;
     } cases[] = {
-        {"whole image", "", true, 0},
-        {"in small slow pieces", "?mode=pieces&size=65536&delay_ms=2", true, 0},
-        {"connection dropped after a third", "?mode=drop&after=1048576", false, 0},
-        {"stopped while the link stalls", "?mode=stall&after=1048576&seconds=30", false, 300},
+        {"whole image", "", true, 0, false},
+        {"in small slow pieces", "?mode=pieces&size=65536&delay_ms=2", true, 0, false},
+        {"connection dropped after a third", "?mode=drop&after=1048576", false, 0, false},
+        {"stopped while the link stalls", "?mode=stall&after=1048576&seconds=30", false, 300,
+         false},
+        {"four connections", "?mode=pieces&size=65536&delay_ms=2", true, 0, true},
+        {"four connections, stopped", "?mode=pieces&size=4096&delay_ms=10", false, 300, true},
     };
     int n = 0;
     for (const auto& c : cases) {
@@ -90,7 +101,12 @@ TEST(EngineProgress, AWorkerAndAPollerShareTheCounters) {
         const std::string path = "engine_progress_" + std::to_string(n++) + ".qrn";
         std::remove(path.c_str());
         std::remove((path + ".cfg").c_str());
-        quorrin_download_mgr mgr(MakeLinks({Image::Url(c.query)}), path);
+        OpenDownloadMgr mgr(MakeLinks({Image::Url(c.query)}), path, c.pieces ? image.Sha256() : "");
+        if (c.pieces) {
+            mgr.segmented_min_size = 1048576;
+            mgr.segments.min_piece = 262144;
+            mgr.segments.alone_within_seconds = 0;
+        }
         mgr.Start();
         {
             ProgressPoller poller(mgr);
