@@ -253,7 +253,7 @@ SegmentedDownload::End SegmentedDownload::Run() {
 void SegmentedDownload::Spread(Clock::time_point now) {
     // Enough for a fast connection to show its pace, little lost for a slow one; a pace judged
     // too low this early only opens connections that were not needed.
-    constexpr auto kJudgeAfter = std::chrono::milliseconds(300);
+    constexpr auto kJudgeAfter = std::chrono::milliseconds(100);
     if (allowed >= options.connections || run_bytes == 0 || now - first_byte < kJudgeAfter) {
         return;
     }

@@ -52,12 +52,20 @@ def send_body(req, data, piece=None, delay=0.0):
         return
     if not piece:
         req.wfile.write(data)
+        note_sent(req, len(data))
         return
     for i in range(0, len(data), piece):
         req.wfile.write(data[i:i + piece])
         req.wfile.flush()
+        note_sent(req, len(data[i:i + piece]))
         if delay:
             time.sleep(delay)
+
+
+def note_sent(req, count):
+    """Counts body bytes handed to the connection, for the log."""
+    with LOG_LOCK:
+        req.log_entry["sent"] += count
 
 
 def param(params, name, default, kind=int):
@@ -336,7 +344,8 @@ class Handler(BaseHTTPRequestHandler):
                         "range": self.headers.get("Range"),
                         "user_agent": self.headers.get("User-Agent"),
                         "referer": self.headers.get("Referer"),
-                        "cut": False, "started": time.time(), "ended": None})
+                        "cut": False, "started": time.time(), "ended": None,
+                        "sent": 0})
             entry = self.log_entry = LOG[-1]
         data = self.resource(url, params)
         if "mode" not in params:
