@@ -190,8 +190,9 @@ SegmentedDownload::End SegmentedDownload::Run() {
         if (state->scheduler.AllDone()) {
             break;
         }
-        if (std::none_of(connections.begin(), connections.end(),
-                         [](const auto& c) { return c->running || !c->retired; })) {
+        if (std::none_of(connections.begin(), connections.end(), [this](const auto& c) {
+                return c->running || (c->id < allowed && !c->retired);
+            })) {
             end = End::LinksFailed;
             break;
         }
@@ -506,9 +507,10 @@ bool SegmentedDownload::Finish(Connection& c, int code, End& end) {
 void SegmentedDownload::Retire(Connection& c, const std::string& why, bool refused) {
     c.retired = true;
     const int link = c.link;
-    // A link is given up once none of its connections is left to try it.
-    const bool anyLeft = std::any_of(connections.begin(), connections.end(),
-                                     [&](const auto& o) { return o->link == link && !o->retired; });
+    // A link is given up once none of the connections that may run is left to try it.
+    const bool anyLeft = std::any_of(connections.begin(), connections.end(), [&](const auto& o) {
+        return o->link == link && o->id < allowed && !o->retired;
+    });
     if (!anyLeft) {
         GiveUpLink(link, why, refused);
     }

@@ -5,6 +5,7 @@
 
 #include <sodium.h>
 
+#include <algorithm>
 #include <boost/filesystem.hpp>
 #include <boost/property_tree/json_parser.hpp>
 #include <boost/property_tree/ptree.hpp>
@@ -127,19 +128,21 @@ TEST_F(SegmentedDownloadTest, FourConnectionsFetchDisjointRangesIntoAWorkFile) {
     const Result run = Download({url}, image, Sha256Hex(content));
     EXPECT_EQ(run.how, DownloadOutcome::Done) << run.error;
     ExpectWholeImage(image, content);
+    // Four requests, one a connection, share the image out between them; later ones take
+    // halves of what is left, and no request begins where one of the four does.
     const std::vector<Get> gets = ImageGets("big.bin");
-    ASSERT_GE(gets.size(), 4u);
-    std::int64_t asked = 0;
-    for (std::size_t i = 0; i < gets.size(); ++i) {
-        ASSERT_TRUE(gets[i].ranged && gets[i].last >= gets[i].first);
-        asked += gets[i].last - gets[i].first + 1;
-        for (std::size_t j = 0; j < i; ++j) {
-            EXPECT_TRUE(gets[i].last < gets[j].first || gets[j].last < gets[i].first)
-                << "ranges " << i << " and " << j << " overlap";
-        }
+    std::int64_t next = 0;
+    for (int piece = 0; piece < 4; ++piece) {
+        const auto at = std::find_if(gets.begin(), gets.end(),
+                                     [next](const Get& get) { return get.first == next; });
+        ASSERT_NE(at, gets.end()) << "no request starts at " << next;
+        EXPECT_TRUE(at->ranged);
+        EXPECT_EQ(std::count_if(gets.begin(), gets.end(),
+                                [next](const Get& get) { return get.first == next; }),
+                  1);
+        next = at->last + 1;
     }
-    // A split leaves the owner's request asking past its new end; nothing else is asked twice.
-    EXPECT_GE(asked, kSize);
+    EXPECT_EQ(next, kSize);
 }
 
 // Servers that cannot serve ranges as asked: one connection from the start, as for a small image.
@@ -179,6 +182,22 @@ TEST_F(SegmentedDownloadTest, DroppedConnectionsAndADeadMirrorLoseNoRange) {
     EXPECT_EQ(mirror.how, DownloadOutcome::Done) << mirror.error;
     ExpectWholeImage(second, content);
     EXPECT_NE(mirror.log.find(dead + ": "), std::string::npos) << mirror.log;
+}
+
+// A link whose every range request fails ends the download with its words, whether one
+// connection or all of them were running, and keeps what is stored for the next run.
+TEST_F(SegmentedDownloadTest, ALinkThatOnlyFailsEndsTheDownload) {
+    for (const std::int64_t alone : {std::int64_t{0}, std::int64_t{15}}) {
+        SCOPED_TRACE(alone);
+        const fs::path image = Fresh("failing link " + std::to_string(alone));
+        const Result run =
+            Download({url + "?mode=status_get&code=500"}, image, std::string(),
+                     [alone](OpenDownloadMgr& mgr) { mgr.segments.alone_within_seconds = alone; });
+        EXPECT_EQ(run.how, DownloadOutcome::Unreachable);
+        EXPECT_NE(run.error.find("500"), std::string::npos) << run.error;
+        EXPECT_TRUE(fs::exists(image.string() + ".part.map"));
+        EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize);
+    }
 }
 
 // What is on disk decides what is asked for: a partial image of an older program is adopted, a
