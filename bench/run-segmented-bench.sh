@@ -17,7 +17,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 runs=${1:-5}
-# The engine keeps to one connection while one would finish soon (SegmentedDownload's
+# The engine keeps to one connection while one would finish soon (the download manager's
 # alone_within_seconds): only a capped file larger than that many seconds at 8 MiB/s shows its
 # connections at work; a smaller one measures that rule.
 capped_mib=${QUORRIN_CAPPED_MIB:-256}

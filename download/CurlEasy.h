@@ -5,6 +5,10 @@
 
 #include <utility>
 
+// Under Wine every socket read is expensive: the largest receive buffer libcurl takes, for every
+// transfer of the image.
+constexpr long kReceiveBuffer = 512 * 1024;
+
 class CurlEasy {
 public:
     CurlEasy() : handle(curl_easy_init()) {}

@@ -1,5 +1,7 @@
 #include "download/DownloadDecisions.h"
 
+#include <boost/algorithm/string/predicate.hpp>
+#include <boost/algorithm/string/trim.hpp>
 #include <cstdio>
 
 ResumeAction DecideResume(std::optional<std::int64_t> recorded, std::int64_t remote,
@@ -66,6 +68,14 @@ bool RangeAnswered(long status, const std::string& contentRange, std::int64_t fi
     std::int64_t size = 0;
     return status == 206 && ParseContentRange(contentRange, from, to, size) && from == first &&
            to == last && size == total;
+}
+
+void NoteContentRange(const std::string& line, std::string& contentRange) {
+    if (boost::algorithm::starts_with(line, "HTTP/")) {
+        contentRange.clear();
+    } else if (boost::algorithm::istarts_with(line, "Content-Range:")) {
+        contentRange = boost::algorithm::trim_copy(line.substr(14));
+    }
 }
 
 std::string RangeValue(std::int64_t offset) {

@@ -38,6 +38,11 @@ BodyAction DecideBody(long status, const std::string& contentRange, std::int64_t
 bool RangeAnswered(long status, const std::string& contentRange, std::int64_t first,
                    std::int64_t last, std::int64_t total);
 
+// Follows the header lines of an answer, one `line` at a time, keeping in `contentRange` the
+// Content-Range value of the answer that carries the body: every status line (a redirect's too)
+// clears it.
+void NoteContentRange(const std::string& line, std::string& contentRange);
+
 // The open range from `offset`: plain decimal digits whatever the locale, then "-".
 std::string RangeValue(std::int64_t offset);
 

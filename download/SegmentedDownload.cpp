@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <optional>
-#include <boost/algorithm/string/predicate.hpp>
-#include <boost/algorithm/string/trim.hpp>
 #include <string>
 #include <utility>
 
@@ -24,7 +22,6 @@ using Clock = SegmentedDownload::Clock;
 namespace {
 // What each connection gathers before it writes: few, large writes.
 constexpr std::size_t kGatherBytes = 512 * 1024;
-constexpr long kReceiveBuffer = 256 * 1024;
 // How often the loop looks at the stop flag, the record and the rates while nothing arrives.
 constexpr int kPollMs = 100;
 // The record is saved this often while bytes arrive: a killed run fetches again at most what
@@ -158,7 +155,6 @@ SegmentedDownload::End SegmentedDownload::Run() {
     const Clock::time_point start = Clock::now();
     state->last_record = start;
     recorded_done = map.Done();
-    allowed = options.alone_within_seconds <= 0 ? options.connections : 1;
     for (Link& link : links) {
         link.last_sample = start;
     }
@@ -185,14 +181,12 @@ SegmentedDownload::End SegmentedDownload::Run() {
             end = End::Stopped;
             break;
         }
-        Spread(now);
         StartIdle(now);
         if (state->scheduler.AllDone()) {
             break;
         }
-        if (std::none_of(connections.begin(), connections.end(), [this](const auto& c) {
-                return c->running || (c->id < allowed && !c->retired);
-            })) {
+        if (std::none_of(connections.begin(), connections.end(),
+                         [this](const auto& c) { return c->running || !c->retired; })) {
             end = End::LinksFailed;
             break;
         }
@@ -251,25 +245,9 @@ SegmentedDownload::End SegmentedDownload::Run() {
     return end;
 }
 
-void SegmentedDownload::Spread(Clock::time_point now) {
-    // Enough for a fast connection to show its pace, little lost for a slow one; a pace judged
-    // too low this early only opens connections that were not needed.
-    constexpr auto kJudgeAfter = std::chrono::milliseconds(100);
-    if (allowed >= options.connections || run_bytes == 0 || now - first_byte < kJudgeAfter) {
-        return;
-    }
-    const double seconds = std::chrono::duration<double>(now - first_byte).count();
-    const double rate = static_cast<double>(run_bytes) / seconds;
-    const auto left = static_cast<double>(map.Total() - Stored());
-    if (left > rate * static_cast<double>(options.alone_within_seconds)) {
-        allowed = options.connections;
-    }
-}
-
 void SegmentedDownload::StartIdle(Clock::time_point now) {
     for (auto& connection : connections) {
-        if (connection->id >= allowed || connection->running || connection->retired ||
-            now < connection->not_before) {
+        if (connection->running || connection->retired || now < connection->not_before) {
             continue;
         }
         if (!links[static_cast<std::size_t>(connection->link)].live) {
@@ -326,12 +304,7 @@ bool SegmentedDownload::StartRequest(Connection& c) {
 std::size_t SegmentedDownload::OnHeader(char* data, std::size_t size, std::size_t count,
                                         void* userdata) {
     auto& c = *static_cast<Connection*>(userdata);
-    const std::string line(data, size * count);
-    if (boost::algorithm::starts_with(line, "HTTP/")) {
-        c.content_range.clear();
-    } else if (boost::algorithm::istarts_with(line, "Content-Range:")) {
-        c.content_range = boost::algorithm::trim_copy(line.substr(14));
-    }
+    NoteContentRange(std::string(data, size * count), c.content_range);
     return size * count;
 }
 
@@ -376,10 +349,6 @@ std::size_t SegmentedDownload::Write(Connection& c, const char* data, std::size_
     c.received += static_cast<std::int64_t>(take);
     links[static_cast<std::size_t>(c.link)].interval_bytes += static_cast<std::int64_t>(take);
     unreported += static_cast<std::int64_t>(take);
-    if (take > 0 && run_bytes == 0) {
-        first_byte = Clock::now();
-    }
-    run_bytes += static_cast<std::int64_t>(take);
     received_any = received_any || take > 0;
     state->scheduler.Advance(c.id, c.position);
     if (c.position >= end) {
@@ -507,10 +476,9 @@ bool SegmentedDownload::Finish(Connection& c, int code, End& end) {
 void SegmentedDownload::Retire(Connection& c, const std::string& why, bool refused) {
     c.retired = true;
     const int link = c.link;
-    // A link is given up once none of the connections that may run is left to try it.
-    const bool anyLeft = std::any_of(connections.begin(), connections.end(), [&](const auto& o) {
-        return o->link == link && o->id < allowed && !o->retired;
-    });
+    // A link is given up once none of its connections is left to try it.
+    const bool anyLeft = std::any_of(connections.begin(), connections.end(),
+                                     [&](const auto& o) { return o->link == link && !o->retired; });
     if (!anyLeft) {
         GiveUpLink(link, why, refused);
     }

@@ -44,11 +44,6 @@ public:
         std::int64_t min_piece = 1048576;
         // Consecutive zero-rate samples of a link after which it counts as stalled.
         std::int32_t zero_rate_limit = 20;
-        // A download that one connection would finish within this many seconds stays on one:
-        // where a single connection is not held back, more only cost the server and the CPU.
-        // Judged on the first connection's rate once it has run for a moment, and again every
-        // moment after; 0 opens every connection at once.
-        std::int64_t alone_within_seconds = 15;
     };
 
     // Called after every block received and about ten times a second besides: the bytes stored
@@ -95,8 +90,6 @@ private:
     // Samples every link once a second; false when the last link stalled.
     bool SampleLinks(Clock::time_point now);
     void Halt();
-    // Lets every connection run once one alone would take too long.
-    void Spread(Clock::time_point now);
     int LiveLinks() const;
     std::int64_t Stored() const;
     static std::size_t OnWrite(char* data, std::size_t size, std::size_t count, void* connection);
@@ -126,9 +119,5 @@ private:
     std::int64_t recorded_done = -1;
     // Where the bytes handed to the hasher end: a flush that starts there is hashed from memory.
     std::int64_t hash_next = 0;
-    // How many connections may run; the first byte of this run, and the bytes since.
-    int allowed = 1;
-    Clock::time_point first_byte;
-    std::int64_t run_bytes = 0;
     std::int64_t unreported = 0;
 };

@@ -1,8 +1,6 @@
 #include "download/quorrin_download_mgr.h"
 
 #include <algorithm>
-#include <boost/algorithm/string/predicate.hpp>
-#include <boost/algorithm/string/trim.hpp>
 #include <boost/filesystem.hpp>
 #include <fstream>
 #include <memory>
@@ -23,8 +21,6 @@ namespace fs = boost::filesystem;
 using Clock = quorrin_download_mgr::Clock;
 
 namespace {
-// Under Wine every socket read is expensive: the largest receive buffer libcurl takes.
-constexpr long kReceiveBuffer = 512 * 1024;
 // The image stream's buffer: large writes, few system calls.
 constexpr size_t kFileBuffer = 512 * 1024;
 // How much a run killed at any moment hashes again at its next start, at most: the state is
@@ -33,6 +29,13 @@ constexpr std::int64_t kHashCheckpointBytes = 64 * 1048576;
 
 std::int64_t MicrosecondsBetween(Clock::time_point from, Clock::time_point to) {
     return std::chrono::duration_cast<std::chrono::microseconds>(to - from).count();
+}
+
+// The image's path with `suffix` appended: the files that live beside it.
+fs::path Beside(const fs::path& image, const char* suffix) {
+    fs::path path = image;
+    path += suffix;
+    return path;
 }
 
 size_t Discard(char*, size_t size, size_t count, void*) {
@@ -192,27 +195,19 @@ void quorrin_download_mgr::UseLink(std::string link) {
 }
 
 fs::path quorrin_download_mgr::SetAsidePath(const fs::path& image) {
-    fs::path aside = image;
-    aside += ".corrupt";
-    return aside;
+    return Beside(image, ".corrupt");
 }
 
 fs::path quorrin_download_mgr::HashStatePath(const fs::path& image) {
-    fs::path state = image;
-    state += ".sha256";
-    return state;
+    return Beside(image, ".sha256");
 }
 
 fs::path quorrin_download_mgr::WorkPath(const fs::path& image) {
-    fs::path work = image;
-    work += ".part";
-    return work;
+    return Beside(image, ".part");
 }
 
 fs::path quorrin_download_mgr::RangesPath(const fs::path& image) {
-    fs::path ranges = image;
-    ranges += ".part.map";
-    return ranges;
+    return Beside(image, ".part.map");
 }
 
 void quorrin_download_mgr::CatchUpHash(ImageHasher& hasher, std::int64_t stored) {
@@ -308,22 +303,30 @@ std::int64_t quorrin_download_mgr::QueryRemoteSize() {
     return static_cast<std::int64_t>(length);
 }
 
+std::optional<std::int64_t> quorrin_download_mgr::RecordedSize() const {
+    if (!fs::exists(sidecar_path)) {
+        return std::nullopt;
+    }
+    // A record that cannot be read vouches for nothing. It is only ever rewritten right after
+    // the image was emptied, so a torn one belongs to an image that was being discarded anyway:
+    // restart instead of failing on every later run.
+    try {
+        return ReadSidecar(sidecar_path);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::int64_t> quorrin_download_mgr::StoredSize() const {
+    if (!fs::exists(file_path)) {
+        return std::nullopt;
+    }
+    return static_cast<std::int64_t>(fs::file_size(file_path));
+}
+
 bool quorrin_download_mgr::PrepareImage(write_context& context) {
-    std::optional<std::int64_t> recorded;
-    if (fs::exists(sidecar_path)) {
-        // A record that cannot be read vouches for nothing. It is only ever rewritten right
-        // after the image was emptied, so a torn one belongs to an image that was being
-        // discarded anyway: restart instead of failing on every later run.
-        try {
-            recorded = ReadSidecar(sidecar_path);
-        } catch (const std::exception&) {
-        }
-    }
-    std::optional<std::int64_t> stored;
-    if (fs::exists(file_path)) {
-        stored = static_cast<std::int64_t>(fs::file_size(file_path));
-    }
-    switch (DecideResume(recorded, total_size, stored)) {
+    const std::optional<std::int64_t> stored = StoredSize();
+    switch (DecideResume(RecordedSize(), total_size, stored)) {
         case ResumeAction::Done:
             downloaded = total_size.load();
             return false;
@@ -367,12 +370,7 @@ std::optional<RangeMap> quorrin_download_mgr::PrepareWork(write_context& context
         map = RangeMap::Load(ranges);
     }
     if (map && map->Total() == total_size) {
-        std::optional<std::int64_t> recorded;
-        try {
-            recorded = ReadSidecar(sidecar_path);
-        } catch (const std::exception&) {
-        }
-        if (recorded != total_size) {
+        if (RecordedSize() != total_size) {
             WriteSidecar(sidecar_path, total_size);
         }
         downloaded = map->Done();
@@ -383,22 +381,13 @@ std::optional<RangeMap> quorrin_download_mgr::PrepareWork(write_context& context
     boost::system::error_code failed;
     fs::remove(work, failed);
     fs::remove(ranges, failed);
-    if (ranges_refused || segments.connections < 2 || total_size < segmented_min_size) {
+    if (ranges_refused || segments.connections < 2 || total_size < segmented_min_size ||
+        (!spread && alone_within_seconds > 0)) {
         return std::nullopt;
     }
-    std::optional<std::int64_t> recorded;
-    if (fs::exists(sidecar_path)) {
-        try {
-            recorded = ReadSidecar(sidecar_path);
-        } catch (const std::exception&) {
-        }
-    }
-    std::optional<std::int64_t> stored;
-    if (fs::exists(file_path)) {
-        stored = static_cast<std::int64_t>(fs::file_size(file_path));
-    }
+    const std::optional<std::int64_t> stored = StoredSize();
     map.emplace(total_size);
-    switch (DecideResume(recorded, total_size, stored)) {
+    switch (DecideResume(RecordedSize(), total_size, stored)) {
         case ResumeAction::Done:
             return std::nullopt;
         case ResumeAction::Resume:
@@ -599,6 +588,15 @@ void quorrin_download_mgr::Download() {
 
             boost::this_thread::interruption_point();
             result = curl_easy_perform(h);
+            if (spread && outcome == DownloadOutcome::Pending && result == CURLE_WRITE_ERROR) {
+                // Cut short to go over to pieces: the image as it stands is their first run.
+                file.close();
+                if (hasher) {
+                    hasher->Checkpoint();
+                }
+                idle_attempts = -1;
+                continue;
+            }
             idle_attempts += 1;
             const std::string failure = result != CURLE_OK && outcome == DownloadOutcome::Pending
                                             ? LinkFailure(result)
@@ -657,6 +655,20 @@ void quorrin_download_mgr::Download() {
     if (hasher && outcome != DownloadOutcome::Damaged) {
         hasher->Checkpoint();
     }
+}
+
+bool quorrin_download_mgr::SpreadDue(Clock::time_point now) const {
+    // Long enough for a fast connection to show its pace, little lost on a slow one; a pace
+    // judged too low this early only opens connections that were not needed.
+    constexpr std::int64_t kJudgeAfterUs = 100000;
+    const std::int64_t elapsed = MicrosecondsBetween(attempt_start, now);
+    if (ranges_refused || segments.connections < 2 || total_size < segmented_min_size ||
+        alone_within_seconds <= 0 || elapsed < kJudgeAfterUs) {
+        return false;
+    }
+    const double left = static_cast<double>(total_size - downloaded);
+    return left >
+           RateOver(attempt_bytes, elapsed) * 1000.0 * static_cast<double>(alone_within_seconds);
 }
 
 bool quorrin_download_mgr::Sample(Clock::time_point now) {
@@ -736,17 +748,17 @@ size_t quorrin_download_mgr::OnWrite(char* data, size_t size, size_t count, void
         mgr.Fail(DownloadOutcome::Stalled, texts::ZeroRate());
         return 0;
     }
+    if (mgr.SpreadDue(now)) {
+        context.file->flush();
+        mgr.spread = true;
+        return 0;
+    }
     return n;
 }
 
 size_t quorrin_download_mgr::OnHeader(char* data, size_t size, size_t count, void* userdata) {
     auto& context = *static_cast<write_context*>(userdata);
-    const std::string line(data, size * count);
-    if (boost::algorithm::starts_with(line, "HTTP/")) {
-        context.content_range.clear();
-    } else if (boost::algorithm::istarts_with(line, "Content-Range:")) {
-        context.content_range = boost::algorithm::trim_copy(line.substr(14));
-    }
+    NoteContentRange(std::string(data, size * count), context.content_range);
     return size * count;
 }
 

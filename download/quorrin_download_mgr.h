@@ -104,6 +104,12 @@ protected:
     // How a download in pieces runs, and the least image size for which it does.
     SegmentedDownload::Options segments;
     std::int64_t segmented_min_size = kSegmentedMinSize;
+    // A download starts on one connection, into the image itself, and goes over to pieces once
+    // that one alone would take longer than this many seconds for the rest: where a single
+    // connection is not held back, more only cost the server and the CPU. 0 starts in pieces.
+    std::int64_t alone_within_seconds = 15;
+    // The one connection has been found too slow for the rest: pieces from here on.
+    bool spread = false;
     // The current link answered a range wrongly during this run: one connection from here on.
     bool ranges_refused = false;
 
@@ -136,8 +142,14 @@ private:
     // The whole image against the expected digest: Done, or Damaged with the image set aside.
     void CheckImage(write_context& context);
     std::int64_t QueryRemoteSize();
+    // The resume record's size, none when there is none or it cannot be read; the image's size,
+    // none when it does not exist.
+    std::optional<std::int64_t> RecordedSize() const;
+    std::optional<std::int64_t> StoredSize() const;
     // One attempt's resume decision; false when the image is already complete.
     bool PrepareImage(write_context& context);
+    // True when the transfer under way on one connection should go over to pieces at `now`.
+    bool SpreadDue(Clock::time_point now) const;
     // Takes a rate sample when one is due; true when the attempt must give up.
     bool Sample(Clock::time_point now);
     // The work file's record when this attempt fetches in pieces, none for one connection: a

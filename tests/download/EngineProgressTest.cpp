@@ -105,7 +105,7 @@ TEST(EngineProgress, AWorkerAndAPollerShareTheCounters) {
         if (c.pieces) {
             mgr.segmented_min_size = 1048576;
             mgr.segments.min_piece = 262144;
-            mgr.segments.alone_within_seconds = 0;
+            mgr.alone_within_seconds = 0;
         }
         mgr.Start();
         {

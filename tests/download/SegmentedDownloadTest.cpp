@@ -78,7 +78,7 @@ Result Download(const std::deque<std::string>& links, const fs::path& image, con
     mgr.segmented_min_size = 4 * kMiB;
     mgr.segments.connections = 4;
     mgr.segments.min_piece = 256 * kKiB;
-    mgr.segments.alone_within_seconds = 0;
+    mgr.alone_within_seconds = 0;
     prepare(mgr);
     mgr.Start();
     mgr.worker.join();
@@ -184,19 +184,49 @@ TEST_F(SegmentedDownloadTest, DroppedConnectionsAndADeadMirrorLoseNoRange) {
     EXPECT_NE(mirror.log.find(dead + ": "), std::string::npos) << mirror.log;
 }
 
-// A link whose every range request fails ends the download with its words, whether one
-// connection or all of them were running, and keeps what is stored for the next run.
+// A link whose every range request fails ends the download with its words and keeps what is
+// stored for the next run.
 TEST_F(SegmentedDownloadTest, ALinkThatOnlyFailsEndsTheDownload) {
-    for (const std::int64_t alone : {std::int64_t{0}, std::int64_t{15}}) {
-        SCOPED_TRACE(alone);
-        const fs::path image = Fresh("failing link " + std::to_string(alone));
-        const Result run =
-            Download({url + "?mode=status_get&code=500"}, image, std::string(),
-                     [alone](OpenDownloadMgr& mgr) { mgr.segments.alone_within_seconds = alone; });
-        EXPECT_EQ(run.how, DownloadOutcome::Unreachable);
-        EXPECT_NE(run.error.find("500"), std::string::npos) << run.error;
-        EXPECT_TRUE(fs::exists(image.string() + ".part.map"));
-        EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize);
+    const fs::path image = Fresh("failing link");
+    const Result run = Download({url + "?mode=status_get&code=500"}, image);
+    EXPECT_EQ(run.how, DownloadOutcome::Unreachable);
+    EXPECT_NE(run.error.find("500"), std::string::npos) << run.error;
+    EXPECT_TRUE(fs::exists(image.string() + ".part.map"));
+    EXPECT_EQ(ReadSidecar(image.string() + ".cfg"), kSize);
+}
+
+// A download starts on one connection and goes over to pieces only when that one alone would
+// take too long for the rest; what it stored is the pieces' first run.
+TEST_F(SegmentedDownloadTest, OneConnectionGoesOverToPiecesOnlyWhenAloneItWouldTakeLong) {
+    struct Case {
+        const char* name;
+        const char* query;
+        bool pieces;
+    };
+    const Case cases[] = {
+        {"fast link", "", false},
+        {"slow link", "?mode=pieces&size=16384&delay_ms=10", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path image = Fresh(c.name);
+        const Result run = Download({url + c.query}, image, Sha256Hex(content),
+                                    [](OpenDownloadMgr& mgr) { mgr.alone_within_seconds = 2; });
+        EXPECT_EQ(run.how, DownloadOutcome::Done) << run.error;
+        ExpectWholeImage(image, content);
+        const std::vector<Get> gets = ImageGets("big.bin");
+        ASSERT_FALSE(gets.empty());
+        EXPECT_FALSE(gets.front().ranged) << "one connection from byte 0 first";
+        if (!c.pieces) {
+            EXPECT_EQ(gets.size(), 1u);
+            continue;
+        }
+        ASSERT_GE(gets.size(), 5u);
+        // The pieces start past what the one connection stored, never at byte 0 again.
+        for (std::size_t i = 1; i < gets.size(); ++i) {
+            EXPECT_TRUE(gets[i].ranged);
+            EXPECT_GT(gets[i].first, 0);
+        }
     }
 }
 
@@ -261,7 +291,7 @@ TEST_F(SegmentedDownloadTest, StopEndsEveryConnectionWithinASecondAndKeepsTheRec
     OpenDownloadMgr mgr(MakeLinks({url + "?mode=pieces&size=16384&delay_ms=20"}), image);
     mgr.segmented_min_size = 4 * kMiB;
     mgr.segments.min_piece = 256 * kKiB;
-    mgr.segments.alone_within_seconds = 0;
+    mgr.alone_within_seconds = 0;
     mgr.Start();
     std::this_thread::sleep_for(std::chrono::milliseconds(2500));
     ASSERT_FALSE(mgr.finished);

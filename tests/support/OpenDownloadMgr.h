@@ -11,6 +11,7 @@
 
 class OpenDownloadMgr : public quorrin_download_mgr {
 public:
+    using quorrin_download_mgr::alone_within_seconds;
     using quorrin_download_mgr::average_rate;
     using quorrin_download_mgr::current_rate;
     using quorrin_download_mgr::downloaded;

@@ -20,7 +20,7 @@ int wmain(int argc, wchar_t** argv) {
                         testenv::Utf8(argv[3]));
     mgr.segmented_min_size = 4 * 1048576;
     mgr.segments.min_piece = 256 * 1024;
-    mgr.segments.alone_within_seconds = 0;
+    mgr.alone_within_seconds = 0;
     mgr.Start();
     mgr.worker.join();
     std::printf("RESULT %s\n", mgr.ErrorText().c_str());
