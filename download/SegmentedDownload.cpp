@@ -186,7 +186,7 @@ SegmentedDownload::End SegmentedDownload::Run() {
             break;
         }
         if (std::none_of(connections.begin(), connections.end(),
-                         [this](const auto& c) { return c->running || !c->retired; })) {
+                         [](const auto& c) { return c->running || !c->retired; })) {
             end = End::LinksFailed;
             break;
         }
