@@ -527,12 +527,17 @@ void quorrin_download_mgr::Download() {
             context.hasher = hasher.get();
         }
         CURLcode result = CURLE_OK;
+        // Going over to pieces keeps the link and the size just probed.
+        bool probe = true;
         for (;;) {
             outcome = DownloadOutcome::Pending;
             error_text.clear();
             boost::this_thread::interruption_point();
             try {
-                total_size = QueryRemoteSize();
+                if (probe) {
+                    total_size = QueryRemoteSize();
+                }
+                probe = true;
             } catch (const link_failure& failure) {
                 GiveUpLink(failure.what());
                 idle_attempts = -1;
@@ -595,6 +600,7 @@ void quorrin_download_mgr::Download() {
                     hasher->Checkpoint();
                 }
                 idle_attempts = -1;
+                probe = false;
                 continue;
             }
             idle_attempts += 1;
@@ -660,7 +666,7 @@ void quorrin_download_mgr::Download() {
 bool quorrin_download_mgr::SpreadDue(Clock::time_point now) const {
     // Long enough for a fast connection to show its pace, little lost on a slow one; a pace
     // judged too low this early only opens connections that were not needed.
-    constexpr std::int64_t kJudgeAfterUs = 100000;
+    constexpr std::int64_t kJudgeAfterUs = 50000;
     const std::int64_t elapsed = MicrosecondsBetween(attempt_start, now);
     if (ranges_refused || segments.connections < 2 || total_size < segmented_min_size ||
         alone_within_seconds <= 0 || elapsed < kJudgeAfterUs) {
